@@ -1,0 +1,144 @@
+#include "Hammer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Loudness correction per pulse order, so that orders 1 to 3 sound about equally strong.
+double orderWeight(int n) {
+    switch (n) {
+        case 1:
+            return 2.0;
+        case 2:
+            return 1.37;
+        case 3:
+            return 1.14;
+        default:
+            return 1.0;
+    }
+}
+
+constexpr float kMaxPole = 0.99f;
+constexpr double kMaxLength = 9.9e6;  // stays well inside the exact integer range of a float
+
+}  // namespace
+
+Hammer::Hammer(RenderContext* renderContext) noexcept
+    : VoiceComponent(renderContext), output(discardBuffer()) {
+    reset();
+}
+
+void Hammer::setOutput(int index, float* buffer) noexcept {
+    if (index == 0) {
+        output = outputOrDiscard(buffer);
+    }
+}
+
+void Hammer::reset() noexcept {
+    level = 0.0f;
+    amplitude = 0.0f;
+    velocitySens = 0.0f;
+    velocity = 0.0f;
+    pole = 0.0f;
+    order = 0;
+    length = 0.0f;
+    time = 0.0f;
+    power = 0.0f;
+}
+
+void Hammer::configure(int n, float p, float pulseLevel, float sensitivity) noexcept {
+    pole = p;
+    order = n;
+    velocitySens = sensitivity;
+    const float limited = p > kMaxPole ? kMaxPole : p;
+    if (!(limited > 0.0f)) {
+        // A pole at or below 0 (or not a number) gives no pulse: p^(k + 2) is 0 or undefined.
+        level = 0.0f;
+        length = 0.0f;
+        return;
+    }
+    const double q = limited;
+    const double tau = -static_cast<double>(n) / std::log(q);      // peak of t^n · q^t
+    const double g = 1.0 / (std::pow(tau, n) * std::pow(q, tau));  // peak normalised to 1
+    level = static_cast<float>(g * pulseLevel * std::pow(28.0, 1.0 - q) * orderWeight(n));
+    length = static_cast<float>(std::min(5.0 * tau, kMaxLength));
+}
+
+void Hammer::trigger() noexcept {
+    const float w = velocitySens * velocity + (1.0f - velocitySens);
+    amplitude = level * (w * w);
+    time = 1.0f;
+    power = pole;
+}
+
+template <int Order>
+void Hammer::pulse(float* out, int n) noexcept {
+    const float p = pole;
+    const float a = amplitude;
+    float t = time;
+    float q = power;
+    for (int i = 0; i < n; ++i) {
+        q *= p;
+        float tn = t;
+        for (int k = 1; k < Order; ++k) {
+            tn *= t;
+        }
+        out[i] = a * tn * q;
+        t += 1.0f;
+    }
+    time = t;
+    power = q;
+}
+
+void Hammer::pulseOfAnyOrder(float* out, int n) noexcept {
+    const float p = pole;
+    const float a = amplitude;
+    const int m = order;
+    float t = time;
+    float q = power;
+    for (int i = 0; i < n; ++i) {
+        q *= p;
+        float tn = t;
+        for (int k = 1; k < m; ++k) {
+            tn *= t;
+        }
+        out[i] = a * tn * q;
+        t += 1.0f;
+    }
+    time = t;
+    power = q;
+}
+
+void Hammer::process() noexcept {
+    const int n = frames();
+    float* out = output;
+    if (time > length || order == 0) {
+        std::fill(out, out + n, 0.0f);
+        time += static_cast<float>(n);
+        return;
+    }
+    switch (order) {
+        case 1:
+            pulse<1>(out, n);
+            break;
+        case 2:
+            pulse<2>(out, n);
+            break;
+        case 3:
+            pulse<3>(out, n);
+            break;
+        case 4:
+            pulse<4>(out, n);
+            break;
+        case 5:
+            pulse<5>(out, n);
+            break;
+        case 6:
+            pulse<6>(out, n);
+            break;
+        default:
+            pulseOfAnyOrder(out, n);
+            break;
+    }
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "VoiceComponent.h"
+
+// The hammer's excitation pulse, a discrete gamma shape: the k-th sample after a strike is
+//   amplitude · (1 + k)^n · p^(k + 2),
+// which peaks near t = τ = −n / ln p (t = 1 + k). `configure` normalises that peak to 1 and
+// scales it by the key's level; the strike scales it by the velocity weight squared. The pulse
+// is judged finished only at the start of a slice, once the sample counter passes 5τ.
+class Hammer : public VoiceComponent {
+public:
+    explicit Hammer(RenderContext* renderContext) noexcept;
+
+    void setOutput(int index, float* buffer) noexcept override;
+    void reset() noexcept override;
+    void trigger() noexcept override;
+    void process() noexcept override;
+
+    // Pulse order n (1 to 6), pole p, level before velocity, velocity sensitivity (0 to 1).
+    void configure(int n, float p, float pulseLevel, float sensitivity) noexcept;
+    // Velocity of the next strike, 0 to 1.
+    void setVelocity(float v) noexcept { velocity = v; }
+
+private:
+    template <int Order>
+    void pulse(float* out, int n) noexcept;
+    void pulseOfAnyOrder(float* out, int n) noexcept;
+
+    // coefficients
+    float level = 0.0f;      // amplitude at full velocity
+    float amplitude = 0.0f;  // amplitude of the current strike
+    float velocitySens = 0.0f;
+    float velocity = 0.0f;
+    float pole = 0.0f;    // p as configured; the pulse decays with it
+    int order = 0;        // n
+    float length = 0.0f;  // samples after which the pulse is over
+
+    // state
+    float time = 0.0f;   // sample counter t, 1 at the strike
+    float power = 0.0f;  // running power of the pole
+
+    float* output;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "VoiceComponent.h"
+
+// A damped two-state resonator (normalised waveguide oscillator) with a damper contact:
+//   v = decay·(s1 + x);  w = cosOmega·(v + s2);  u = w + v;  s1 = w − s2;  s2 = u;  y = A·u.
+// With decay 1 the step has eigenvalues e^(±iω), cos ω = cosOmega; with decay k its
+// determinant is k, so the amplitude shrinks by √k per sample (10 dB in x ms for the decay
+// law's coefficient of x). While released (`held` 0) every negative output y is clipped at
+// `damperFloor`, smoothed by a one-pole with `damperAlpha`, and added back into the input
+// buffer, where later readers of that buffer pick it up. The resonator falls silent once
+// `ringSamples` have passed (in whole slices) since its last non-zero input or decay change.
+class Resonator : public VoiceComponent {
+public:
+    explicit Resonator(RenderContext* renderContext) noexcept;
+
+    void setInput(int index, float* buffer) noexcept override;
+    void setOutput(int index, float* buffer) noexcept override;
+    void reset() noexcept override;
+    void process() noexcept override;
+
+    // Frequency in Hz (1 to 20000), output amplitude, damper contact level, ring time in
+    // seconds; the fifth value is ignored. Leaves the signal state as it is.
+    virtual void configure(float frequency, float gain, float damperLevel, float ringTime,
+                           float ignored) noexcept;
+    // Per-sample decay multiplier; `isHeld` false switches the damper contact on.
+    virtual void setDecay(float coefficient, bool isHeld) noexcept;
+    // Per-sample decay multiplier, damper contact off.
+    virtual void setHoldDecay(float coefficient) noexcept;
+
+private:
+    template <bool Released>
+    void ring(int n) noexcept;
+
+    // coefficients
+    float cosOmega = 0.0f;
+    float decay = 0.0f;
+    float amplitude = 0.0f;
+    float held = 0.0f;  // 1.0 held, 0.0 released
+    float damperAlpha = 0.0f;
+    float damperFloor = 0.0f;  // <= 0
+    int ringSamples = 0;
+
+    // state
+    float s1 = 0.0f;
+    float s2 = 0.0f;
+    float damperState = 0.0f;
+    int countdown = 0;
+
+    float* input;
+    float* output;
+};
