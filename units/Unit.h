@@ -33,6 +33,8 @@ public:
 
     int inputChannels() const { return inChannels; }
     int outputChannels() const { return outChannels; }
+    // Kernel calls since the last setup or reset (read access for tests and tools).
+    int blockCount() const { return blockCounter; }
 
 protected:
     Unit() = default;
@@ -50,9 +52,10 @@ protected:
         return 0;
     }
 
-    // Clamps value into [lo, hi]; a clamp sets warning to code.
+    // Clamps value into [lo, hi]; a clamp sets warning to code. NaN is taken as lo (and warned)
+    // so that no coefficient ever turns into NaN.
     static float clampParameter(float value, float lo, float hi, int code, int& warning) noexcept {
-        if (value < lo) {
+        if (!(value >= lo)) {
             warning = code;
             return lo;
         }
@@ -65,6 +68,19 @@ protected:
 
     static float clampSampleRate(float rate, int& warning) noexcept {
         return clampParameter(rate, kMinSampleRate, kMaxSampleRate, kWarningOther, warning);
+    }
+
+    // Counts one kernel call. The counter saturates instead of wrapping: a wrap to zero would
+    // make one later parameter change jump instead of gliding (and signed overflow is undefined).
+    void countKernelCall() noexcept {
+        if (blockCounter < INT32_MAX) {
+            ++blockCounter;
+        }
+    }
+
+    // Frames a kernel may run for one channel: none when either sample pointer is missing.
+    static int usableFrames(const ChannelBuffer& in, const ChannelBuffer& out) noexcept {
+        return (in.samples != nullptr && out.samples != nullptr && in.frames > 0) ? in.frames : 0;
     }
 
     int32_t inChannels = 0;

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "Unit.h"
+
+// Modulated-delay chorus. Two triangle oscillators o over -1..1 (2 units per cycle), each
+// smoothed as m += (|o| - m)·0.001, give the modulation mod = weight2·m2 + weight1·m1 and the
+// sweep d = mod·depth samples. Per sample, with w the write index of a 4096-sample ring:
+//   t  = line1 read at w - d, linearly interpolated (fraction f)
+//   y  = (0.5 - 0.5h)·(t + p2) + h·p1,  h = 1 - (f - 0.5)²   (symmetric 3-point blend, one
+//        sample of extra delay, unity DC gain)
+//   z  = y·wet + x·dry;  optionally z re-delayed through line 2 at w - depth - d·tapRatio
+//   line1[w + baseDelay] = y·feedback + x;  output = (1 - mod·amDepth)·z
+// Line 1's delay is therefore baseDelay + d samples. Channel 1's oscillators run
+// channelOffset units from channel 0's.
+class ChorusUnit : public Unit {
+public:
+    static constexpr int kLineLength = 4096;
+    static constexpr int kStateFloats = 8201;  // 5 + 2 lines + 4 blend memories
+    static constexpr int kMaxChannels = 2;     // a ChannelBuffers record holds two channels
+
+    ChorusUnit() = default;
+    ~ChorusUnit() override = default;
+
+    // Mix [0, 100] %, delay [0, 100] (baseDelay = 10·trunc(delay) + 1 samples), depth [0, 100]
+    // (10 samples per unit), rates [0, 20] Hz, lfoMix [0, 100] %, feedback [-99, 99] %,
+    // am [0, 100] %, secondTap [0, 1], rateScaled [0, 1], phase [-180, 360] degrees, sample
+    // rate [44000, 97000] Hz; answers 1005 when any value had to be clamped, else 0.
+    virtual int setParameters(float mixPercent, float delay, float depthAmount, float rate1,
+                              float rate2, float lfoMix, float feedbackPercent, float amPercent,
+                              float secondTapSwitch, float rateScaled, float phaseDegrees,
+                              float sampleRate) noexcept;
+
+    // 0, -1001 (a count other than 1 or 2) or -1002 (different counts; the later check wins).
+    // Whatever the answer, allocates zeroed state for inputs channels (at most two, none for a
+    // negative count), stores both counts and zeroes the block counter.
+    int setup(int inputs, int outputs);
+    // Zeroes oscillators, delay lines, blend memories and the block counter.
+    void reset() noexcept;
+    // Runs every channel (in place allowed); answers the frame count of in[0], 0 without state.
+    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+
+    // Read access for tests.
+    float modulation(int c) const;  // mod of the last sample, 0..1
+    float oscillator1(int c) const { return channelState(c)[kLfo1]; }
+    float depthSamples() const { return depth; }
+    int writePosition(int c) const;
+
+private:
+    static constexpr int kLfo1 = 0;
+    static constexpr int kSmooth1 = 1;
+    static constexpr int kLfo2 = 2;
+    static constexpr int kSmooth2 = 3;
+    static constexpr int kWriteIndex = 4;
+    static constexpr int kLine1 = 5;
+    static constexpr int kLine2 = kLine1 + kLineLength;
+    static constexpr int kP1 = kLine2 + kLineLength;
+    static constexpr int kP2 = kP1 + 1;
+    static constexpr int kQ1 = kP1 + 2;
+    static constexpr int kQ2 = kP1 + 3;
+
+    int processedChannels() const noexcept;
+    const float* channelState(int c) const { return state.get() + c * kStateFloats; }
+    void processChannel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
+
+    // coefficients
+    float inc1 = 0.0f;
+    float inc2 = 0.0f;
+    float depth = 0.0f;
+    int32_t baseDelay = 0;
+    float feedback = 0.0f;
+    float wet = 0.0f;
+    float dry = 0.0f;
+    float amDepth = 0.0f;
+    uint8_t secondTap = 0;
+    float tapRatio = 0.0f;
+    float channelOffset = 0.0f;
+    float weight1 = 0.0f;
+    float weight2 = 0.0f;
+
+    // state
+    std::unique_ptr<float[]> state;
+};

@@ -1,0 +1,96 @@
+#include "EffectsChain.h"
+
+int EffectsChain::setup(int inputs, int outputs) {
+    int result = lowShelf.setup(inputs, outputs);
+    result += highPass.setup(inputs, outputs);
+    result += band2.setup(inputs, outputs);
+    result += lowShelfBiquad.setup(inputs, outputs);
+    result += band1.setup(inputs, outputs);
+    result += band3.setup(inputs, outputs);
+    result += highShelfBiquad.setup(inputs, outputs);
+    result += highShelf.setup(inputs, outputs);
+    result += lowPass.setup(inputs, outputs);
+    result += outputLevel.setup(inputs, outputs);
+    return result;
+}
+
+void EffectsChain::reset() noexcept {
+    lowShelf.reset();
+    highPass.reset();
+    band2.reset();
+    lowShelfBiquad.reset();
+    band1.reset();
+    band3.reset();
+    highShelfBiquad.reset();
+    highShelf.reset();
+    lowPass.reset();
+    outputLevel.reset();
+}
+
+int EffectsChain::configure(const float (&values)[kValueCount]) noexcept {
+    // v(n) is the chain's value n (1-based, as the values are numbered).
+    auto v = [&values](int n) { return values[n - 1]; };
+    auto on = [&v](int n) { return v(n) != 0.0f; };
+
+    stage2Alt = on(21);
+    stage3Alt = on(22);
+    stage4Alt = on(23);
+    stage5Alt = on(24);
+    stage6On = on(25);
+    stage3On = on(17) && on(2);
+    stage4On = on(19) && on(4);
+    // The cascades have no gain: selected, they run whatever the stage gain.
+    stage2On = on(16) && (on(21) || on(1));
+    stage5On = on(20) && (on(24) || on(5));
+    const float band1Gain = on(18) ? v(3) : 0.0f;
+
+    constexpr int kGlide = 1;
+    const float rate = v(26);
+    lowShelf.setParameters(v(6), v(1), kGlide, rate);
+    highPass.setParameters(v(6), v(11), kCascadeGlideMs, rate);
+    band2.setParameters(v(7), v(2), v(12), rate, kGlide);
+    lowShelfBiquad.setParameters(v(7), v(2), v(12), kGlide, rate);
+    band1.setParameters(v(8), band1Gain, v(13), rate, kGlide);
+    band3.setParameters(v(9), v(4), v(14), rate, kGlide);
+    highShelfBiquad.setParameters(v(9), v(4), v(14), kGlide, rate);
+    highShelf.setParameters(v(10), v(5), kGlide, rate);
+    lowPass.setParameters(v(10), v(15), kCascadeGlideMs, rate);
+    outputLevel.setParameters(v(25), 0);
+    return 0;
+}
+
+int EffectsChain::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
+    band1.process(in, out);
+    if (stage2On) {
+        if (stage2Alt) {
+            highPass.process(out, out);
+        } else {
+            lowShelf.process(out, out);
+        }
+    }
+    if (stage3On) {
+        if (stage3Alt) {
+            lowShelfBiquad.process(out, out);
+        } else {
+            band2.process(out, out);
+        }
+    }
+    if (stage4On) {
+        if (stage4Alt) {
+            highShelfBiquad.process(out, out);
+        } else {
+            band3.process(out, out);
+        }
+    }
+    if (stage5On) {
+        if (stage5Alt) {
+            lowPass.process(out, out);
+        } else {
+            highShelf.process(out, out);
+        }
+    }
+    if (stage6On) {
+        outputLevel.process(out, out);
+    }
+    return 0;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ChannelBuffers.h"
+#include "HighPassCascade.h"
+#include "HighShelfBiquad.h"
+#include "HighShelfFilter.h"
+#include "LowPassCascade.h"
+#include "LowShelfBiquad.h"
+#include "LowShelfFilter.h"
+#include "OutputLevel.h"
+#include "PeakingBand.h"
+
+// The fixed voicing equaliser run over the summed keys once per block: ten filter units as six
+// stages in a fixed order,
+//   1 band1 (always) -> 2 lowShelf | highPass -> 3 band2 | lowShelfBiquad
+//   -> 4 band3 | highShelfBiquad -> 5 highShelf | lowPass -> 6 outputLevel.
+// Per stage an enable flag says whether it runs and a select flag which implementation runs.
+// Every configure hands its values to all ten units, run or not; each unit recomputes only when
+// its own values changed, and glides once it has processed audio.
+class EffectsChain {
+public:
+    static constexpr int kValueCount = 26;  // values 1..26 of configure; value 26 is the rate
+    static constexpr float kCascadeGlideMs = 10.0f;
+
+    EffectsChain() = default;
+    virtual ~EffectsChain() = default;
+    EffectsChain(const EffectsChain&) = delete;
+    EffectsChain& operator=(const EffectsChain&) = delete;
+
+    // Sets up every unit in member order; answers the sum of their results (0, or ten times
+    // -1001 or -1002).
+    int setup(int inputs, int outputs);
+    // Zeroes every unit's state and block counter; flags and coefficients stay.
+    void reset() noexcept;
+    // Runs the enabled stages, band1 from in to out and the rest in place on out. Answers 0.
+    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    // values[0..25] are the chain's values 1 to 26 (gains, frequencies, orders and Q/slopes,
+    // stage switches, stage selects, output level, sample rate). Answers 0.
+    int configure(const float (&values)[kValueCount]) noexcept;
+
+    // Read access for tests and tools.
+    const LowShelfFilter& lowShelfUnit() const { return lowShelf; }
+    const HighPassCascade& highPassUnit() const { return highPass; }
+    const PeakingBand& band2Unit() const { return band2; }
+    const LowShelfBiquad& lowShelfBiquadUnit() const { return lowShelfBiquad; }
+    const PeakingBand& band1Unit() const { return band1; }
+    const PeakingBand& band3Unit() const { return band3; }
+    const HighShelfBiquad& highShelfBiquadUnit() const { return highShelfBiquad; }
+    const HighShelfFilter& highShelfUnit() const { return highShelf; }
+    const LowPassCascade& lowPassUnit() const { return lowPass; }
+    const OutputLevel& outputLevelUnit() const { return outputLevel; }
+    bool stage2IsOn() const { return stage2On; }
+    bool stage3IsOn() const { return stage3On; }
+    bool stage4IsOn() const { return stage4On; }
+    bool stage5IsOn() const { return stage5On; }
+    bool stage6IsOn() const { return stage6On; }
+    bool stage2AltOn() const { return stage2Alt; }
+    bool stage3AltOn() const { return stage3Alt; }
+    bool stage4AltOn() const { return stage4Alt; }
+    bool stage5AltOn() const { return stage5Alt; }
+
+private:
+    // units, in construction order
+    LowShelfFilter lowShelf;
+    HighPassCascade highPass;
+    PeakingBand band2;
+    LowShelfBiquad lowShelfBiquad;
+    PeakingBand band1;
+    PeakingBand band3;
+    HighShelfBiquad highShelfBiquad;
+    HighShelfFilter highShelf;
+    LowPassCascade lowPass;
+    OutputLevel outputLevel;
+
+    // stage flags, set by configure
+    bool stage5On = false;
+    bool stage4On = false;
+    bool stage3On = false;
+    bool stage2On = false;
+    bool stage6On = false;
+    bool stage5Alt = false;
+    bool stage4Alt = false;
+    bool stage3Alt = false;
+    bool stage2Alt = false;
+};

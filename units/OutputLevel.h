@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Unit.h"
+
+// The output level and polarity stage: y = x g_c, where each channel's gain g_c follows its
+// target through a one-pole smoother, g_c += (target_c - g_c) 0.001 per sample (time constant
+// 1000 samples). The smoother always runs, so after setup or reset the level fades in from
+// silence. Targets are +-10^(level/20); the polarity mode flips both channels (1), the left (2)
+// or the right (3). No per-channel allocation: the gains live in the object.
+class OutputLevel : public Unit {
+public:
+    static constexpr float kSmoothing = 0.001f;
+
+    OutputLevel() = default;
+    ~OutputLevel() override = default;
+
+    // Checks and stores the channel counts; allocates nothing.
+    int setup(int inputs, int outputs);
+    void reset() noexcept;
+    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    // Level dB [-100, 20], polarity mode [0, 3]. Always recomputes the targets (no cache).
+    int setParameters(float level, int mode) noexcept;
+
+    float currentGain(int channel) const { return current[channel]; }
+    float targetGain(int channel) const { return target[channel]; }
+
+private:
+    void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept;
+
+    // state: the gain each channel applies now, and the gain it moves to
+    float current[2] = {0.0f, 0.0f};
+    float target[2] = {0.0f, 0.0f};
+};

@@ -1,0 +1,131 @@
+#include "PeakingBand.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+#include "FilterMath.h"
+
+int PeakingBand::setup(int inputs, int outputs) {
+    const int check = checkChannels(inputs, outputs);
+    if (check != 0) {
+        return check;
+    }
+    state.reset();
+    state = std::make_unique<float[]>(static_cast<size_t>(2 * inputs));
+    inChannels = inputs;
+    outChannels = outputs;
+    blockCounter = 0;
+    coefs = {};
+    step = {};
+    return 0;
+}
+
+void PeakingBand::reset() noexcept {
+    blockCounter = 0;
+    if (state) {
+        std::fill_n(state.get(), 2 * inChannels, 0.0f);
+    }
+}
+
+int PeakingBand::setParameters(float frequency, float gain, float q, float sampleRate,
+                               int glide) noexcept {
+    if (frequency == cachedFrequency && gain == cachedGain && q == cachedQ &&
+        glide == cachedGlide) {
+        return kWarningNone;
+    }
+    cachedFrequency = frequency;
+    cachedGain = gain;
+    cachedQ = q;
+    cachedGlide = glide;
+
+    int warning = kWarningNone;
+    const double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
+    const double dB = clampParameter(gain, -30.0f, 18.0f, kWarningGain, warning);
+    const double qc = clampParameter(q, 0.1f, 10.0f, kWarningQ, warning);
+    const double fs = clampSampleRate(sampleRate, warning);
+
+    using filter_math::kPi;
+    const double A = std::pow(10.0, dB / 20.0);
+    const double m = A - 1.0;
+    const double w = kPi * f / fs;
+    const double C = std::cos(w) / std::sin(w);
+    const double r = f / (std::tan(w) * fs * (1.0 / kPi));  // w / tan w
+    const double qe = dB < 0.0 ? qc * A : qc;
+    const double D = C / (qe * r);
+    const float N = static_cast<float>(C * C + D + 1.0);
+    const double k = D / N;
+    const Coefficients next{static_cast<float>(k * m), static_cast<float>(2.0 * (1.0 - C * C) / N),
+                            static_cast<float>(1.0 - 2.0 * k)};
+
+    if (glide != 0 && blockCounter != 0) {
+        coefs.target = next;
+        const float n = static_cast<float>(kRampLength);
+        step = {(next.b - coefs.current.b) / n, (next.a1 - coefs.current.a1) / n,
+                (next.a2 - coefs.current.a2) / n};
+        coefs.left = kRampLength;
+    } else {
+        coefs.jumpTo(next);
+    }
+    return warning;
+}
+
+int PeakingBand::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
+    if (!state) {
+        return 0;
+    }
+    for (int c = 0; c < inChannels; ++c) {
+        kernel(in[c], out[c], c);
+    }
+    return in[0].frames;
+}
+
+void PeakingBand::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
+    countKernelCall();
+    coefs.enterChannel(channel);
+    const int frames = usableFrames(in, out);
+    const float* src = in.samples;
+    float* dst = out.samples;
+    const ptrdiff_t inStride = in.stride;
+    const ptrdiff_t outStride = out.stride;
+
+    float* s = state.get() + 2 * channel;
+    float w1 = s[0];
+    float w2 = s[1];
+    float b = coefs.current.b;
+    float a1 = coefs.current.a1;
+    float a2 = coefs.current.a2;
+
+    auto filter = [&](int i) {
+        const float x = src[i * inStride] + kAntiDenormal;
+        const float w0 = x - a1 * w1 - a2 * w2;
+        dst[i * outStride] = x + b * (w0 - w2);
+        w2 = w1;
+        w1 = w0;
+    };
+
+    int i = 0;
+    if (coefs.left > 0) {
+        const int n = std::min(coefs.left, frames);
+        const Coefficients d = step;
+        for (; i < n; ++i) {
+            b += d.b;
+            a1 += d.a1;
+            a2 += d.a2;
+            filter(i);
+        }
+        coefs.left -= n;
+        if (coefs.left == 0) {
+            b = coefs.target.b;
+            a1 = coefs.target.a1;
+            a2 = coefs.target.a2;
+        }
+    }
+    for (; i < frames; ++i) {
+        filter(i);
+    }
+
+    s[0] = w1;
+    s[1] = w2;
+    coefs.current = {b, a1, a2};
+}

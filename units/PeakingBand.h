@@ -1,0 +1,52 @@
+#pragma once
+
+#include <memory>
+
+#include "CoefficientGlide.h"
+#include "Unit.h"
+
+// A peaking equaliser band: a second-order band-pass, scaled by A - 1 and added to the dry
+// signal, so the gain is A = 10^(dB/20) at the centre frequency and 1 far from it.
+//   w0 = x - a1 w1 - a2 w2;   y = x + b (w0 - w2)
+// The band-pass is the bilinear image of (s/Q')/(s^2 + s/Q' + 1) prewarped to the centre
+// (C = cot(pi f/fs)): with D = C/Q' and N = C^2 + D + 1, k = D/N, a1 = 2 (1 - C^2)/N,
+// a2 = 1 - 2k, b = k (A - 1). Q' = Qe w/tan w widens the analogue Q against the bandwidth
+// compression of the bilinear map; a cut uses Qe = Q A, which makes it the exact inverse of the
+// boost of equal size. Coefficients and state are floats; changes ramp linearly over 256 samples.
+class PeakingBand : public Unit {
+public:
+    struct Coefficients {
+        float b = 0.0f;
+        float a1 = 0.0f;
+        float a2 = 0.0f;
+    };
+    static constexpr int kRampLength = 256;
+
+    PeakingBand() = default;
+    ~PeakingBand() override = default;
+
+    int setup(int inputs, int outputs);
+    void reset() noexcept;
+    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    // Frequency Hz [20, 20000], gain dB [-30, 18], Q [0.1, 10], sample rate Hz; glide != 0 ramps
+    // the change once the unit has processed audio. Answers the warning of the last clamp.
+    int setParameters(float frequency, float gain, float q, float sampleRate, int glide) noexcept;
+
+    const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
+
+private:
+    void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept;
+
+    // coefficients
+    CoefficientGlide<Coefficients> coefs;
+    Coefficients step;  // per-sample increment while ramping
+
+    // parameter cache: the values last passed, unclamped
+    float cachedFrequency = 0.0f;
+    float cachedGain = 0.0f;
+    float cachedQ = 0.0f;
+    int cachedGlide = 0;
+
+    // state: w1, w2 per channel
+    std::unique_ptr<float[]> state;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "TempoClock.h"
+#include "Unit.h"
+
+// Amplitude tremolo (auto-pan at 180° stereo phase). One oscillator phase s in cycles, shared
+// by the channels with a fixed offset, splits each cycle at the duty point: while s ≤ duty the
+// envelope falls toward 0, after it rises toward the depth, each step covering
+// coef(T) = 1 - exp(-2300/(T·fs)) of the remaining distance (90 % within T ms, T being the
+// slope share of the segment). A 25 Hz one-pole smooths the envelope, and the gain is
+// 1 - smoothed, swinging between 1 and 1 - depth. Per sample of channel c:
+//   s += increment (wrap only when s > 1);  e -= e·fall  or  e += (depth - e)·rise
+//   m += (e - m)·smoothing;  output = (1 - m)·(input + 1e-7)
+// Rates below 0 select tempo-synchronised note values; the host offers no tempo or position,
+// so such a rate runs as rate 0 (oscillator frozen, envelope held) while the clock keeps the
+// chosen note value.
+class TremoloUnit : public Unit {
+public:
+    static constexpr int kStateFloats = 3;  // phase, env, smoothed
+
+    TremoloUnit() = default;
+    ~TremoloUnit() override = default;
+
+    // Depth [0, 100] %, rate [-35, 20] Hz (negative: tempo-synchronised note value -rate),
+    // duty [0, 100] %, slope [0, 100] % of each segment, stereo phase [-180, 360] degrees,
+    // sample rate [44000, 97000] Hz; answers 1005 when any value had to be clamped, else 0.
+    virtual int setParameters(float depthPercent, float rate, float dutyPercent, float slopePercent,
+                              float phaseDegrees, float sampleRateHz) noexcept;
+
+    // 0, -1001 (a count other than 1 or 2) or -1002 (different counts); allocates the state.
+    int setup(int inputs, int outputs);
+    // Oscillators restart at phase 0 with envelope 0 (gain 1); block counter 0.
+    void reset() noexcept;
+    // Runs every channel (in place allowed); answers the frame count of in[0], 0 without state.
+    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+
+    // Read access for tests.
+    float phaseOf(int c) const { return state[static_cast<size_t>(c * kStateFloats)]; }
+    bool syncModeOn() const { return syncMode != 0; }
+    const TempoClock& tempoClock() const { return clock; }
+
+private:
+    void processChannel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
+    float envelopeCoef(float milliseconds) const noexcept;
+
+    // coefficients
+    float depth = 0.0f;
+    float increment = 0.0f;
+    float duty[2] = {0.0f, 0.0f};
+    float smoothing = 0.0f;
+    float riseCoef[2] = {0.0f, 0.0f};
+    float fallCoef[2] = {0.0f, 0.0f};
+    float phaseOffset = 0.0f;
+    float sampleRate = 0.0f;
+    float slopeScale = 0.0f;
+    TempoClock clock;
+    uint8_t syncMode = 0;
+
+    // state
+    std::unique_ptr<float[]> state;
+};
