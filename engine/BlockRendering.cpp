@@ -1,0 +1,109 @@
+// Block rendering: a host block is cut into slices of at most 256 frames (the length of every
+// voice buffer); inside a slice the keys are rendered up to each event's frame, the event is
+// handled, and after the last event the rest of the slice follows. The units then run in place
+// over the summed keys.
+
+#include <algorithm>
+
+#include "ChorusUnit.h"
+#include "EffectsChain.h"
+#include "KeyVoice.h"
+#include "OverdriveUnit.h"
+#include "PhaserUnit.h"
+#include "PianoCore.h"
+#include "TremoloUnit.h"
+
+int PianoCore::render(const ChannelBuffers& input, ChannelBuffers& output) noexcept {
+    const int frames = input[0].frames;
+    output[0].frames = frames;
+    if (frames < 0 || !effectsChain) {
+        return frames < 0 ? 0 : frames;
+    }
+    if (frames <= kMaxSlice) {
+        renderSlice(output);
+        return frames;
+    }
+
+    const int fullSlices = frames / kMaxSlice;
+    const int rest = frames - kMaxSlice * fullSlices;
+    subBlock[0].stride = output[0].stride;
+    subBlock[1].stride = output[1].stride;
+    subBlock[0].frames = kMaxSlice;
+    subBlock[1].frames = kMaxSlice;
+    auto pointAt = [&](int frameOffset) {
+        subBlock[0].samples =
+            output[0].samples + static_cast<ptrdiff_t>(frameOffset) * output[0].stride;
+        if (outputChannels == 2) {
+            subBlock[1].samples =
+                output[1].samples + static_cast<ptrdiff_t>(frameOffset) * output[1].stride;
+        }
+    };
+    for (int j = 0; j < fullSlices; ++j) {
+        pointAt(kMaxSlice * j);
+        renderSlice(subBlock);
+        position += kMaxSlice;
+    }
+    if (rest > 0) {
+        subBlock[0].frames = rest;
+        subBlock[1].frames = rest;
+        pointAt(kMaxSlice * fullSlices);
+        renderSlice(subBlock);
+    }
+    return frames;
+}
+
+void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
+    const int n = slice[0].frames;
+    if (n > kMaxSlice || n < 0) {
+        return;
+    }
+    outLeft = slice[0].samples;
+    outRight = outputChannels == 2 ? slice[1].samples : nullptr;
+    std::fill_n(outLeft, n, 0.0f);
+    if (outRight != nullptr) {
+        std::fill_n(outRight, n, 0.0f);
+    }
+
+    const int start = position;
+    int c = 0;
+    for (;;) {
+        const int32_t t = events.peekTime();
+        int r = t == EventQueue::kNoEvent ? n + 1 : t - start;
+        if (r > n) {
+            break;  // the event belongs to a later slice
+        }
+        r = std::max(r, c);  // a late event plays now
+        if (r > c) {
+            renderKeys(r - c, c);
+        }
+        c = r;
+        processNextEvent();
+    }
+    if (n - c >= 1) {
+        renderKeys(n - c, c);
+    }
+
+    effectsChain->process(slice, slice);
+    if (overdriveOn) {
+        overdrive->process(slice, slice);
+    }
+    if (phaserOn) {
+        phaser->process(slice, slice);
+    }
+    if (tremoloOn) {
+        tremolo->process(slice, slice);
+    }
+    if (chorusOn) {
+        chorus->process(slice, slice);
+    }
+}
+
+void PianoCore::renderKeys(int frames, int offset) noexcept {
+    context.frameCount = frames;
+    float* const outputs[2] = {outLeft + offset, outRight != nullptr ? outRight + offset : nullptr};
+    for (auto& key : keys) {
+        if (key->isActive()) {
+            key->render(outputChannels, outputs, 1);
+        }
+    }
+}

@@ -1,0 +1,159 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "BreakpointCurve.h"
+#include "ChannelBuffers.h"
+#include "EventQueue.h"
+#include "RenderContext.h"
+
+class KeyVoice;
+class EffectsChain;
+class OverdriveUnit;
+class PhaserUnit;
+class TremoloUnit;
+class ChorusUnit;
+
+// The sound engine: 88 physically modelled key voices (key k plays MIDI note k + 21), the
+// per-note arrays they read at note-on, a queue of timed MIDI events, six scratch buffers
+// shared by all voices, and the five units run over the summed keys (the voicing equaliser
+// always; overdrive, phaser, tremolo and chorus when switched on).
+//
+// Calling order: construct, setup, applyParameters with every group (selector >= 23), then per
+// block queueEvent..., setPosition, render; reset whenever the host resumes. Nothing here
+// allocates, locks or throws after setup; no two operations may overlap.
+class PianoCore {
+public:
+    static constexpr int kKeyCount = 88;
+    static constexpr int kLowestNote = 21;
+    static constexpr int kHighestNote = 108;
+    static constexpr int kMaxSlice = 256;
+    static constexpr int kScratchBuffers = 6;
+    static constexpr int kValueCount = 23;   // values 1..23 of applyParameters
+    static constexpr int kSelectorAll = 23;  // applies every group
+    static constexpr int kRateClamped = 1005;
+
+    struct NoteState {
+        int soundingNote = 0;  // 0 when not counted as sounding, else the note number
+        bool keyDown = false;  // the key is physically held
+    };
+
+    PianoCore();
+    virtual ~PianoCore();
+    PianoCore(const PianoCore&) = delete;
+    PianoCore& operator=(const PianoCore&) = delete;
+
+    // values[0..22] are the engine's values 1 to 23 (value 23 is the sample rate); selector is
+    // value 24: 1..22 applies the group of that value, >= 23 every group, <= 0 nothing.
+    // Answers 0, or 1005 when the sample rate had to be clamped to [44000, 97000].
+    virtual int applyParameters(const float (&values)[kValueCount], int32_t selector) noexcept;
+
+    int setup(int inputChannels, int outputChannels, float sampleRate);
+    int reset() noexcept;
+    int render(const ChannelBuffers& input, ChannelBuffers& output) noexcept;
+    void setPosition(int p) noexcept { position = p; }
+    int queueEvent(int status, int data1, int data2, int detune, int time) noexcept;
+
+    // Adopts a new host sample rate for the voice components (allocates nothing). The caller
+    // re-applies every parameter group with the same rate afterwards.
+    void setSampleRate(float sampleRate) noexcept;
+
+    // Read access for tests and tools.
+    const RenderContext& renderContext() const { return context; }
+    const KeyVoice& key(int k) const { return *keys[static_cast<size_t>(k)]; }
+    int voiceCountNow() const { return voiceCount; }
+    int voiceLimitNow() const { return voiceLimit; }
+    bool sustainIsOn() const { return sustainOn; }
+    int generationNow() const { return generation; }
+    float stereoSpreadNow() const { return stereoSpread; }
+    float sampleRateGivenNow() const { return sampleRateGiven; }
+    const NoteState& noteState(int note) const { return noteStates[static_cast<size_t>(note)]; }
+    bool tremoloIsOn() const { return tremoloOn; }
+    bool overdriveIsOn() const { return overdriveOn; }
+    bool phaserIsOn() const { return phaserOn; }
+    bool chorusIsOn() const { return chorusOn; }
+    const EffectsChain& chain() const { return *effectsChain; }
+
+    // Per-note arrays, indexed by MIDI note 0..127 (entries 21..108 are filled).
+    template <typename T>
+    using NoteArray = std::array<T, 128>;
+    NoteArray<int> hammerOrder{};
+    NoteArray<float> hammerPole{};
+    NoteArray<float> hammerLevel{};
+    NoteArray<float> hammerVelocitySens{};
+    NoteArray<float> tineFrequency{};
+    NoteArray<float> tineDecayCoef{};
+    NoteArray<float> tineReleaseCoef{};
+    NoteArray<float> tineRingTime{};
+    NoteArray<float> bellRingTime{};
+    NoteArray<float> bell1Frequency{};
+    NoteArray<float> bell2Frequency{};
+    NoteArray<float> bellHoldCoef{};
+    NoteArray<float> bellReleaseCoef{};
+    NoteArray<float> bellLevel{};
+    NoteArray<float> damperLevel{};
+    NoteArray<float> thumpCutoff{};
+    NoteArray<float> thumpQ{};
+    NoteArray<float> thumpGain{};
+    NoteArray<int> velocityCurve{};
+    NoteArray<float> pickupOffset{};
+    NoteArray<float> outputCutoff{};
+    NoteArray<float> outputQ{};
+    NoteArray<float> outputGain{};
+    NoteArray<int> velocityLimit{};
+
+private:
+    // Parameter groups (ParameterApplication.cpp).
+    void applyTuning(const float (&values)[kValueCount]) noexcept;
+    void applyKeyTables(const float (&values)[kValueCount], float rate) noexcept;
+    void applyChain(const float (&values)[kValueCount], float rate) noexcept;
+    void applyStereo(const float (&values)[kValueCount]) noexcept;
+    void applyVoices(const float (&values)[kValueCount]) noexcept;
+    void applyOverdrive(const float (&values)[kValueCount], float rate) noexcept;
+    void applyPhaser(const float (&values)[kValueCount], float rate) noexcept;
+    void applyTremolo(const float (&values)[kValueCount], float rate) noexcept;
+    void applyChorus(const float (&values)[kValueCount], float rate) noexcept;
+
+    // Notes and pedal (NoteHandling.cpp).
+    void processNextEvent() noexcept;
+    void noteOn(int note, int velocity, float detuneFactor) noexcept;
+    void noteOff(int note) noexcept;
+    void sustain(int value) noexcept;
+    void allNotesOff() noexcept;
+    void stealVoice() noexcept;
+
+    // Slices (BlockRendering.cpp).
+    void renderSlice(const ChannelBuffers& slice) noexcept;
+    void renderKeys(int frames, int offset) noexcept;
+
+    RenderContext context;
+    int inputChannels = 0;
+    int outputChannels = 0;
+    float stereoSpread = 0.0f;
+    int voiceLimit = 0;
+    int voiceCount = 0;
+    float* outLeft = nullptr;
+    float* outRight = nullptr;
+    int position = 0;
+    bool sustainOn = false;
+    std::array<std::unique_ptr<KeyVoice>, kKeyCount> keys;
+    float sampleRateGiven = 0.0f;
+    std::array<NoteState, 128> noteStates{};
+    std::array<BreakpointCurve, 22> curves{};
+    std::unique_ptr<EffectsChain> effectsChain;
+    std::unique_ptr<OverdriveUnit> overdrive;
+    std::unique_ptr<TremoloUnit> tremolo;
+    std::unique_ptr<ChorusUnit> chorus;
+    std::unique_ptr<PhaserUnit> phaser;
+    int generation = 0;
+    int8_t lastDetune = 0;
+    EventQueue events;
+    ChannelBuffers subBlock;
+    std::array<std::unique_ptr<float[]>, kScratchBuffers> scratch;
+    bool overdriveOn = false;
+    bool phaserOn = false;
+    bool tremoloOn = false;
+    bool chorusOn = false;
+};
