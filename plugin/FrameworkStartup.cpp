@@ -1,0 +1,48 @@
+#include "FrameworkStartup.h"
+
+#if !defined(_WIN32)
+#include <dlfcn.h>
+#endif
+
+namespace {
+
+// An object inside this module: its address identifies the module.
+const char moduleMarker = 0;
+
+}  // namespace
+
+FrameworkStartup& FrameworkStartup::shared() noexcept {
+    static FrameworkStartup startup;
+    return startup;
+}
+
+const FrameworkStartup& FrameworkStartup::instance() noexcept {
+    return shared();
+}
+
+bool FrameworkStartup::run() noexcept {
+    FrameworkStartup& startup = shared();
+    try {
+        std::call_once(startup.once, [&startup] { startup.succeeded = startup.start(); });
+    } catch (...) {
+        return false;
+    }
+    return startup.succeeded;
+}
+
+bool FrameworkStartup::start() noexcept {
+    try {
+        appName = kApplicationName;
+        resSuffix = kResourceSuffix;
+#if !defined(_WIN32)
+        Dl_info info{};
+        if (dladdr(&moduleMarker, &info) != 0) {
+            handle = info.dli_fbase;
+            path = info.dli_fname != nullptr ? info.dli_fname : "";
+        }
+#endif
+        return true;
+    } catch (...) {
+        return false;
+    }
+}

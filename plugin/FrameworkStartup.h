@@ -1,0 +1,37 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+
+// The framework's start-up for this module, run once per process however many plug-in objects
+// the host creates: it records the application name, the suffix of the resource folder and
+// the module's handle (the base address at which the module is loaded) and its file path.
+class FrameworkStartup {
+public:
+    static constexpr const char* kApplicationName = "Corvale2_VST";
+    static constexpr const char* kResourceSuffix = "Res";
+
+    // Any thread: runs the start-up once per process; answers whether it succeeded.
+    static bool run() noexcept;
+
+    // The recorded start-up facts (empty until run).
+    static const FrameworkStartup& instance() noexcept;
+
+    const std::string& applicationName() const { return appName; }
+    const std::string& resourceSuffix() const { return resSuffix; }
+    void* moduleHandle() const { return handle; }
+    const std::string& modulePath() const { return path; }
+    bool started() const { return succeeded; }
+
+private:
+    FrameworkStartup() = default;
+    static FrameworkStartup& shared() noexcept;
+    bool start() noexcept;
+
+    std::once_flag once;
+    bool succeeded = false;
+    std::string appName;
+    std::string resSuffix;
+    void* handle = nullptr;
+    std::string path;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "AudioModule.h"
+
+// The framework's module with host-visible parameters: every parameter is editable.
+class ParamModule : public AudioModule {
+public:
+    virtual int32_t editableParameterCount() const { return parameterCount(); }
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "ParamModule.h"
+#include "vst2/Vst2Abi.h"
+
+class PianoCore;
+class PianoPlugin;
+
+// The engine module of the instrument: it owns the piano engine core and the ten parameters
+// (host slots 1 to 10; slot 0 is empty), turns the host's per-block calls into engine work,
+// and saves and restores the parameter state as a 68-byte chunk.
+//
+// Parameter writes from any thread only change a step and raise the change counter; the audio
+// thread sends the values to the engine at the start of the next block. The send is steered
+// by the change sum: every changed position i of the 22-value record adds i + 1, so a single
+// change names its group; several changes apply every group.
+class PianoModule : public ParamModule {
+public:
+    static constexpr int32_t kSlotCount = 11;
+    static constexpr int32_t kValueCount = 22;  // positions of `pending` and `applied`
+    static constexpr int32_t kChunkSize = 68;
+    static constexpr int32_t kChunkVersion = 1;
+    static constexpr int32_t kChunkValueCount = 11;
+    static constexpr int32_t kMakerTag = vst2::fourCharCode('O', 'R', 'V', 'N');
+    static constexpr int32_t kKindTag = vst2::fourCharCode('S', 'A', 'M', 'P');
+    static constexpr int32_t kModelNumber = 213;
+    static constexpr int32_t kEveryGroup = 23;
+
+    PianoModule();
+    // With a given engine core (tests observe what reaches it).
+    explicit PianoModule(std::unique_ptr<PianoCore> engine);
+    ~PianoModule() override;
+
+    // Fills `pending` from the parameters, works out the change sum and sends the values.
+    void applyParameters() noexcept override;
+    int32_t parameterCount() const override { return kSlotCount; }
+    Parameter* parameterAt(int32_t index) const noexcept override;
+    // Audio thread: adopts a new host rate, sends pending changes, renders the block.
+    void render(const ChannelBuffers& input, ChannelBuffers& output) noexcept override;
+    // Sets the core up, creates the parameters, loads the defaults and sends every value.
+    bool setup() override;
+    // Silences the engine and sets the floating-point control word of the calling thread.
+    bool reset() noexcept override;
+    bool supportsChannels(int32_t inputs, int32_t outputs) const override {
+        return inputs == 1 && outputs == 2;
+    }
+    int32_t chunkSize() const override { return kChunkSize; }
+    int32_t writeChunk(uint8_t* buffer) const noexcept override;
+    bool readChunk(const void* data, intptr_t size) noexcept override;
+
+    // Audio thread: one MIDI event for the engine's queue (channel already stripped).
+    virtual void noteEvent(int status, int data1, int data2, int detune, int time) noexcept;
+    // Reports an edit of slot index to the host through the plug-in object.
+    void notifyHost(int32_t index);
+    void setPlugin(PianoPlugin* owner) noexcept { plugin = owner; }
+
+    const PianoCore* engine() const noexcept { return core.get(); }
+    // The change sum of the last application.
+    int32_t lastChangeSum() const noexcept { return changeSum; }
+
+private:
+    void sendParameters(bool everyGroup) noexcept;
+
+    std::unique_ptr<PianoCore> core;
+    PianoPlugin* plugin = nullptr;
+    std::array<std::unique_ptr<Parameter>, kSlotCount> slots;
+    std::array<Parameter*, kSlotCount - 1> chunkList{};
+    std::array<float, kValueCount> pending{};
+    std::array<float, kValueCount> applied{};
+    int32_t changeSum = 0;
+};
