@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# The demo: until the instrument plays through the plug-in, it runs the key-voice benchmark.
+# The demo: renders examples/demo.mid through the plug-in with orvane-render into
+# <build>/demo.wav and prints the render's summary (length, levels, real-time factor).
 set -euo pipefail
 build=${1:-build}
-exec "$build"/bench/engine/orvane-bench-engine --benchmark_counters_tabular=true
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+exec "$build"/tools/orvane-render "$root"/examples/demo.mid "$build"/demo.wav

@@ -1,0 +1,133 @@
+// A stand-in VST 2.x instrument for the renderer's tests. Every note-on becomes one marker
+// sample at its deltaFrames: velocity / 128 * "Level" added to the left channel and note / 128
+// to the right, both exact binary fractions, so a test finds each event's frame and identity
+// in the written file. "Bias" is added to every left sample, which shows when a parameter
+// reached the plug-in. The chunk is the two parameter values as 32-bit floats.
+
+#include <cstdio>
+#include <cstring>
+
+#include "vst2/Vst2Abi.h"
+
+namespace {
+
+class MarkerPlugin {
+public:
+    MarkerPlugin() {
+        effect.magic = vst2::kEffectMagic;
+        effect.dispatcher = &MarkerPlugin::dispatcher;
+        effect.process = &MarkerPlugin::processReplacing;
+        effect.processReplacing = &MarkerPlugin::processReplacing;
+        effect.setParameter = &MarkerPlugin::setParameter;
+        effect.getParameter = &MarkerPlugin::getParameter;
+        effect.numPrograms = 1;
+        effect.numParams = 2;
+        effect.numInputs = 0;
+        effect.numOutputs = 2;
+        effect.flags =
+            vst2::effFlagsCanReplacing | vst2::effFlagsProgramChunks | vst2::effFlagsIsSynth;
+        effect.ioRatio = 1.0f;
+        effect.object = this;
+        effect.uniqueID = vst2::fourCharCode('M', 'r', 'k', 'r');
+        effect.version = 1;
+    }
+
+    vst2::AEffect effect{};
+
+private:
+    static MarkerPlugin& self(vst2::AEffect* e) { return *static_cast<MarkerPlugin*>(e->object); }
+
+    static intptr_t dispatcher(vst2::AEffect* e, int32_t opcode, int32_t index, intptr_t value,
+                               void* ptr, float) {
+        MarkerPlugin& p = self(e);
+        switch (opcode) {
+            case vst2::effClose:
+                delete &p;
+                return 1;
+            case vst2::effGetParamName:
+                std::strcpy(static_cast<char*>(ptr), index == 0 ? "Level" : "Bias");
+                return 0;
+            case vst2::effGetParamLabel:
+                std::strcpy(static_cast<char*>(ptr), "x");
+                return 0;
+            case vst2::effGetParamDisplay:
+                std::snprintf(static_cast<char*>(ptr), 8, "%.3f",
+                              double(index == 0 ? p.level : p.bias));
+                return 0;
+            case vst2::effGetEffectName:
+                std::strcpy(static_cast<char*>(ptr), "Marker");
+                return 1;
+            case vst2::effGetChunk:
+                std::memcpy(p.chunk, &p.level, 4);
+                std::memcpy(p.chunk + 4, &p.bias, 4);
+                *static_cast<void**>(ptr) = p.chunk;
+                return 8;
+            case vst2::effSetChunk:
+                if (value == 8) {
+                    std::memcpy(&p.level, ptr, 4);
+                    std::memcpy(&p.bias, static_cast<const char*>(ptr) + 4, 4);
+                }
+                return value;
+            case vst2::effProcessEvents: {
+                const auto* list = static_cast<const vst2::VstEvents*>(ptr);
+                for (int32_t i = 0; i < list->numEvents && p.pending < kMaxPending; ++i) {
+                    const vst2::VstEvent* event = list->events[i];
+                    if (event->type == vst2::kVstMidiType) {
+                        std::memcpy(&p.events[p.pending++], event, sizeof(vst2::VstMidiEvent));
+                    }
+                }
+                return 1;
+            }
+            default:
+                return 0;
+        }
+    }
+
+    static void processReplacing(vst2::AEffect* e, float**, float** outputs, int32_t frames) {
+        MarkerPlugin& p = self(e);
+        for (int32_t i = 0; i < frames; ++i) {
+            outputs[0][i] = p.bias;
+            outputs[1][i] = 0.0f;
+        }
+        for (int i = 0; i < p.pending; ++i) {
+            const vst2::VstMidiEvent& m = p.events[i];
+            const int velocity = m.midiData[2] & 0x7F;
+            if ((m.midiData[0] & 0xF0) == 0x90 && velocity > 0 && m.deltaFrames >= 0 &&
+                m.deltaFrames < frames) {
+                outputs[0][m.deltaFrames] += p.level * float(velocity) / 128.0f;
+                outputs[1][m.deltaFrames] += float(m.midiData[1] & 0x7F) / 128.0f;
+            }
+        }
+        p.pending = 0;
+    }
+
+    static void setParameter(vst2::AEffect* e, int32_t index, float value) {
+        (index == 0 ? self(e).level : self(e).bias) = value;
+    }
+
+    static float getParameter(vst2::AEffect* e, int32_t index) {
+        return index == 0 ? self(e).level : self(e).bias;
+    }
+
+    static constexpr int kMaxPending = 1024;
+    float level = 1.0f;
+    float bias = 0.0f;
+    char chunk[8] = {};
+    int pending = 0;
+    vst2::VstMidiEvent events[kMaxPending] = {};
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) vst2::AEffect* VSTPluginMain(
+    vst2::audioMasterCallback host) {
+#ifdef MARKER_REFUSES
+    (void)host;
+    return nullptr;
+#else
+    if (host == nullptr || host(nullptr, vst2::audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
+        return nullptr;
+    }
+    return &(new MarkerPlugin)->effect;
+#endif
+}

@@ -1,0 +1,308 @@
+#include "Renderer.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "LevelMeter.h"
+#include "MidiFile.h"
+#include "MidiFileError.h"
+#include "PendingFile.h"
+#include "PluginHost.h"
+#include "ProgressBar.h"
+#include "TempoMap.h"
+#include "ToolError.h"
+#include "WavWriter.h"
+
+std::atomic<bool> Renderer::stopRequested{false};
+
+namespace {
+
+constexpr size_t kMaxStateSize = 1u << 20;
+// A WAV file's sizes are 32-bit: the data chunk must stay below 4 GiB.
+constexpr uint64_t kMaxWavData = 0xFFFFFFFFull - 4096;
+
+bool isFile(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+std::string trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return "";
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string decibels(double db) {
+    if (!std::isfinite(db)) {
+        return "  -inf";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%6.2f", db);
+    return text;
+}
+
+int bytesPerSample(SampleFormat format) {
+    switch (format) {
+        case SampleFormat::Pcm16:
+            return 2;
+        case SampleFormat::Pcm24:
+            return 3;
+        case SampleFormat::Float32:
+            break;
+    }
+    return 4;
+}
+
+std::vector<uint8_t> readStateFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw ToolError("cannot read state file " + path + ": " + std::strerror(errno));
+    }
+    std::vector<uint8_t> bytes;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + in.gcount());
+        if (bytes.size() > kMaxStateSize) {
+            throw ToolError("state file " + path + " is too large (more than 1 MiB)");
+        }
+    }
+    if (in.bad()) {
+        throw ToolError("cannot read state file " + path + ": " + std::strerror(errno));
+    }
+    if (bytes.empty()) {
+        throw ToolError("state file " + path + " is empty (or not a file)");
+    }
+    return bytes;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool good = file != nullptr;
+    if (good) {
+        good = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        good = std::fclose(file) == 0 && good;
+    }
+    if (!good) {
+        throw ToolError("cannot write " + path + ": " + std::strerror(errno));
+    }
+}
+
+}  // namespace
+
+Renderer::Renderer(RenderOptions renderOptions) : options(std::move(renderOptions)) {}
+
+std::string Renderer::defaultPluginPath() {
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return "";
+    }
+    self[length] = '\0';
+    std::string directory(self);
+    directory.erase(directory.rfind('/'));
+    for (const char* candidate : {"/orvane-piano.so", "/../plugin/orvane-piano.so"}) {
+        if (isFile(directory + candidate)) {
+            return directory + candidate;
+        }
+    }
+    return "";
+}
+
+std::string Renderer::pluginPath() const {
+    if (!options.pluginPath.empty()) {
+        return options.pluginPath;
+    }
+    const std::string found = defaultPluginPath();
+    if (found.empty()) {
+        throw ToolError(
+            "cannot find the plug-in orvane-piano.so beside orvane-render; use --plugin PATH");
+    }
+    return found;
+}
+
+std::vector<ScheduledEvent> Renderer::scheduleFile(const std::string& path, uint32_t rate) {
+    try {
+        const MidiFile midi = MidiFile::load(path);
+        const TempoMap tempo(midi.division(), midi.tempoChanges());
+        std::vector<ScheduledEvent> events;
+        events.reserve(midi.events().size());
+        for (const MidiEvent& e : midi.events()) {
+            events.push_back(ScheduledEvent{tempo.frameAt(e.tick, rate), e});
+        }
+        return events;
+    } catch (const MidiFileError& e) {
+        throw ToolError(path + ": " + e.what());
+    }
+}
+
+int64_t Renderer::renderLength(int64_t lastFrame, double tailSeconds, uint32_t rate) {
+    const auto tail = static_cast<int64_t>(std::llround(tailSeconds * rate));
+    if (lastFrame < 0) {
+        return tail;
+    }
+    return lastFrame + std::max<int64_t>(tail, 1);
+}
+
+void Renderer::loadState(PluginHost& host) const {
+    if (options.stateFile.empty()) {
+        return;
+    }
+    const std::vector<uint8_t> state = readStateFile(options.stateFile);
+    if (!host.usesChunks()) {
+        throw ToolError("the plug-in does not keep its state in a chunk; cannot use --state");
+    }
+    host.setChunk(state);
+}
+
+void Renderer::sendParameters(PluginHost& host) const {
+    std::vector<std::string> names;
+    for (int i = 0; i < host.parameterCount(); ++i) {
+        names.push_back(host.parameterName(i));
+    }
+    std::vector<int> indices;
+    for (const ParameterSetting& setting : options.parameters) {
+        const auto found = std::find(names.begin(), names.end(), setting.name);
+        if (found == names.end()) {
+            std::string valid;
+            for (const std::string& name : names) {
+                if (!name.empty()) {
+                    valid += (valid.empty() ? "\"" : ", \"") + name + "\"";
+                }
+            }
+            throw ToolError("unknown parameter \"" + setting.name + "\"; valid names: " + valid);
+        }
+        indices.push_back(static_cast<int>(found - names.begin()));
+    }
+    for (size_t i = 0; i < indices.size(); ++i) {
+        host.setParameter(indices[i], options.parameters[i].value);
+    }
+}
+
+int Renderer::listParameters() {
+    PluginHost host(pluginPath(), options.sampleRate, options.blockSize, kMaxEventsPerBlock);
+    loadState(host);
+    sendParameters(host);
+    std::printf("%s: %d parameters\n", host.effectName().c_str(), host.parameterCount());
+    std::printf("%5s  %-16s %-8s %-5s %s\n", "index", "name", "display", "unit", "value");
+    for (int i = 0; i < host.parameterCount(); ++i) {
+        std::printf("%5d  %-16s %-8s %-5s %.4f\n", i, host.parameterName(i).c_str(),
+                    trim(host.parameterDisplay(i)).c_str(), trim(host.parameterLabel(i)).c_str(),
+                    double(host.parameter(i)));
+    }
+    return 0;
+}
+
+int Renderer::run() {
+    const uint32_t rate = options.sampleRate;
+    std::vector<ScheduledEvent> events = scheduleFile(options.input, rate);
+    const int64_t lastFrame = events.empty() ? -1 : events.back().frame;
+    const int64_t total = renderLength(lastFrame, options.tailSeconds, rate);
+    if (uint64_t(total) * 2 * uint64_t(bytesPerSample(options.format)) > kMaxWavData) {
+        throw ToolError("the render would last " + std::to_string(total / rate) +
+                        " s, more than a WAV file can hold");
+    }
+
+    PluginHost host(pluginPath(), rate, options.blockSize, kMaxEventsPerBlock);
+    loadState(host);
+    sendParameters(host);
+
+    PendingFile wavFile(options.output);
+    std::optional<PendingFile> stateFile;
+    if (!options.saveStateFile.empty()) {
+        stateFile.emplace(options.saveStateFile);
+        if (!host.usesChunks()) {
+            throw ToolError("the plug-in does not keep its state in a chunk; cannot --save-state");
+        }
+    }
+    WavWriter writer(wavFile.temporaryPath(), rate, 2, options.format);
+
+    // The plug-in's buffers: every output it declares (at least two) and its inputs, silent.
+    const size_t blockFrames = static_cast<size_t>(options.blockSize);
+    const int outputs = std::max(host.outputCount(), 2);
+    const int inputs = std::max(host.inputCount(), 1);
+    std::vector<std::vector<float>> outputBuffers(outputs, std::vector<float>(blockFrames));
+    std::vector<std::vector<float>> inputBuffers(inputs, std::vector<float>(blockFrames));
+    std::vector<float*> outputPointers;
+    std::vector<float*> inputPointers;
+    for (auto& b : outputBuffers) {
+        outputPointers.push_back(b.data());
+    }
+    for (auto& b : inputBuffers) {
+        inputPointers.push_back(b.data());
+    }
+    const float* right = host.outputCount() >= 2 ? outputBuffers[1].data()
+                                                 : outputBuffers[0].data();  // mono: both sides
+    std::vector<float> interleaved(2 * blockFrames);
+
+    BlockScheduler scheduler(std::move(events), total, options.blockSize, kMaxEventsPerBlock);
+    ProgressBar bar(stderr, !options.quiet && ::isatty(STDERR_FILENO) != 0, total, rate);
+    LevelMeter meter;
+
+    host.resume();
+    const auto started = std::chrono::steady_clock::now();
+    Block block;
+    while (scheduler.next(block)) {
+        if (stopRequested.load()) {
+            throw ToolError("interrupted; no output written", 130);
+        }
+        host.renderBlock(scheduler.events().data() + block.firstEvent, block.eventCount,
+                         block.start, inputPointers.data(), outputPointers.data(), block.frames);
+        const float* left = outputBuffers[0].data();
+        for (int i = 0; i < block.frames; ++i) {
+            interleaved[2 * i] = left[i];
+            interleaved[2 * i + 1] = right[i];
+        }
+        meter.add(interleaved.data(), block.frames);
+        writer.write(interleaved.data(), block.frames);
+        bar.update(block.start + block.frames);
+    }
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - started;
+    host.suspend();
+    bar.finish();
+    writer.close();
+
+    if (stateFile) {
+        const std::vector<uint8_t> state = host.chunk();
+        if (state.empty()) {
+            throw ToolError("the plug-in gave no state chunk to save");
+        }
+        writeFile(stateFile->temporaryPath(), state);
+    }
+    wavFile.commit();
+    if (stateFile) {
+        stateFile->commit();
+    }
+
+    if (meter.nonFiniteSamples() > 0) {
+        std::fprintf(stderr,
+                     "orvane-render: warning: the plug-in produced %lld samples that "
+                     "were not finite numbers; they were written as 0\n",
+                     static_cast<long long>(meter.nonFiniteSamples()));
+    }
+    if (meter.samplesOverFullScale() > 0 && options.format != SampleFormat::Float32) {
+        std::fprintf(stderr, "orvane-render: warning: %lld samples clipped at full scale\n",
+                     static_cast<long long>(meter.samplesOverFullScale()));
+    }
+    if (!options.quiet) {
+        const double seconds = double(total) / rate;
+        std::printf("%s -> %s\n", options.input.c_str(), options.output.c_str());
+        std::printf("  length  %.3f s (%lld frames at %u Hz, stereo, %s)\n", seconds,
+                    static_cast<long long>(total), rate, WavWriter::describe(options.format));
+        std::printf("  peak    left %s dBFS   right %s dBFS\n", decibels(meter.peakDb(0)).c_str(),
+                    decibels(meter.peakDb(1)).c_str());
+        std::printf("  RMS     left %s dBFS   right %s dBFS\n", decibels(meter.rmsDb(0)).c_str(),
+                    decibels(meter.rmsDb(1)).c_str());
+        std::printf("  speed   %.1f x real time\n",
+                    wall.count() > 0.0 ? seconds / wall.count() : 0.0);
+    }
+    return 0;
+}
