@@ -4,7 +4,8 @@
 
 EventQueue::EventQueue() noexcept : writeCursor(&slots[0]), readCursor(&slots[0]) {
     for (int i = 0; i < kCapacity; ++i) {
-        slots[static_cast<std::size_t>(i)].next = &slots[static_cast<std::size_t>((i + 1) % kCapacity)];
+        slots[static_cast<std::size_t>(i)].next =
+            &slots[static_cast<std::size_t>((i + 1) % kCapacity)];
     }
 }
 
