@@ -1,5 +1,7 @@
 #include "FrameworkStartup.h"
 
+#include "Application.h"
+
 #if !defined(_WIN32)
 #include <dlfcn.h>
 #endif
@@ -18,6 +20,13 @@ FrameworkStartup& FrameworkStartup::shared() noexcept {
 
 const FrameworkStartup& FrameworkStartup::instance() noexcept {
     return shared();
+}
+
+FrameworkStartup::~FrameworkStartup() = default;
+
+Application* FrameworkStartup::application() noexcept {
+    FrameworkStartup& startup = shared();
+    return startup.succeeded ? startup.app.get() : nullptr;
 }
 
 bool FrameworkStartup::run() noexcept {
@@ -41,7 +50,9 @@ bool FrameworkStartup::start() noexcept {
             path = info.dli_fname != nullptr ? info.dli_fname : "";
         }
 #endif
-        return true;
+        app =
+            std::make_unique<Application>(ApplicationDescriptor{appName, "", resSuffix, "", path});
+        return app->start();
     } catch (...) {
         return false;
     }

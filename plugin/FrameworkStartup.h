@@ -1,11 +1,16 @@
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <string>
 
 // The framework's start-up for this module, run once per process however many plug-in objects
 // the host creates: it records the application name, the suffix of the resource folder and
 // the module's handle (the base address at which the module is loaded) and its file path.
+class Application;
+
+// It also makes the framework's application object (image table, default text style, the
+// external resource modules of the "Res" folder beside the module).
 class FrameworkStartup {
 public:
     static constexpr const char* kApplicationName = "Corvale2_VST";
@@ -16,6 +21,10 @@ public:
 
     // The recorded start-up facts (empty until run).
     static const FrameworkStartup& instance() noexcept;
+    // GUI thread: the framework's application object; null until run succeeded.
+    static Application* application() noexcept;
+
+    ~FrameworkStartup();
 
     const std::string& applicationName() const { return appName; }
     const std::string& resourceSuffix() const { return resSuffix; }
@@ -34,4 +43,5 @@ private:
     std::string resSuffix;
     void* handle = nullptr;
     std::string path;
+    std::unique_ptr<Application> app;
 };

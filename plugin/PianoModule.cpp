@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Application.h"
+#include "EmbeddedResources.h"
 #include "FloatingPointEnvironment.h"
+#include "FrameworkStartup.h"
 #include "KneeParameter.h"
 #include "LinearParameter.h"
 #include "LogParameter.h"
+#include "ModuleEditor.h"
 #include "PianoCore.h"
 #include "PianoPlugin.h"
 
@@ -53,6 +57,7 @@ PianoModule::PianoModule() : PianoModule(std::make_unique<PianoCore>()) {}
 PianoModule::PianoModule(std::unique_ptr<PianoCore> engine) : core(std::move(engine)) {}
 
 PianoModule::~PianoModule() {
+    editorPart.reset();  // its window shows the parameters: it goes first
     core.reset();
     for (auto& slot : slots) {
         slot.reset();
@@ -227,4 +232,86 @@ bool PianoModule::readChunk(const void* data, intptr_t size) noexcept {
         }
     }
     return true;
+}
+
+ModuleEditor* PianoModule::editorState() {
+    if (!editorPart) {
+        Application* application = FrameworkStartup::application();
+        if (application == nullptr) {
+            return nullptr;
+        }
+        editorPart = std::make_unique<ModuleEditor>(
+            *application, *this,
+            ModuleEditor::Resources{
+                &EmbeddedResources::background(), &EmbeddedResources::largeKnobStrip(),
+                &EmbeddedResources::smallKnobStrip(), &EmbeddedResources::displayFont()});
+    }
+    return editorPart.get();
+}
+
+bool PianoModule::openEditor(void* parent, int32_t flag) {
+    ModuleEditor* e = editorState();
+    return e != nullptr && e->open(parent, flag);
+}
+
+bool PianoModule::closeEditor() {
+    return editorPart && editorPart->close();
+}
+
+bool PianoModule::getEditorRect(int32_t* rect) {
+    ModuleEditor* e = editorState();
+    return e != nullptr && e->getRect(rect);
+}
+
+bool PianoModule::setEditorPosition(const int32_t* position) {
+    ModuleEditor* e = editorState();
+    return e != nullptr && e->setPosition(position);
+}
+
+bool PianoModule::handleEditorEvent(const EditorEvent* event) {
+    return editorPart && editorPart->handleEvent(event);
+}
+
+std::string PianoModule::parameterName(int32_t n) const {
+    const Parameter* p = parameterAt(n);
+    return p != nullptr ? p->name() : "";
+}
+
+int32_t PianoModule::parameterStepCount(int32_t n) const {
+    const Parameter* p = parameterAt(n);
+    return p != nullptr ? p->stepCount() : 0;
+}
+
+int32_t PianoModule::parameterValue(int32_t n) const {
+    const Parameter* p = parameterAt(n);
+    return p != nullptr ? p->value() : 0;
+}
+
+float PianoModule::parameterRealValue(int32_t n) const {
+    const Parameter* p = parameterAt(n);
+    return p != nullptr ? p->realValue() : 0.0f;
+}
+
+std::string PianoModule::parameterText(int32_t n, int32_t step) const {
+    Parameter* p = parameterAt(n);
+    char text[256] = {};
+    if (p != nullptr) {
+        p->formatValue(text, 255, step);
+    }
+    return text;
+}
+
+std::string PianoModule::parameterUnit(int32_t n) const {
+    const Parameter* p = parameterAt(n);
+    char text[32] = {};
+    if (p != nullptr) {
+        p->getUnit(text, 31);
+    }
+    return text;
+}
+
+void PianoModule::setParameterValue(int32_t n, int32_t step) {
+    if (Parameter* p = parameterAt(n)) {
+        p->setValue(step, true);
+    }
 }

@@ -3,11 +3,15 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "ParamModule.h"
+#include "ParameterAccess.h"
 #include "vst2/Vst2Abi.h"
 
+class ModuleEditor;
 class PianoCore;
+struct EditorEvent;
 class PianoPlugin;
 
 // The engine module of the instrument: it owns the piano engine core and the ten parameters
@@ -18,7 +22,10 @@ class PianoPlugin;
 // thread sends the values to the engine at the start of the next block. The send is steered
 // by the change sum: every changed position i of the 22-value record adds i + 1, so a single
 // change names its group; several changes apply every group.
-class PianoModule : public ParamModule {
+//
+// The editor (GUI thread) reads and sets the parameters through ParameterAccess; its window,
+// made on open and destroyed on close, belongs to the module.
+class PianoModule : public ParamModule, public ParameterAccess {
 public:
     static constexpr int32_t kSlotCount = 11;
     static constexpr int32_t kValueCount = 22;  // positions of `pending` and `applied`
@@ -55,7 +62,28 @@ public:
     // Audio thread: one MIDI event for the engine's queue (channel already stripped).
     virtual void noteEvent(int status, int data1, int data2, int detune, int time) noexcept;
     // Reports an edit of slot index to the host through the plug-in object.
-    void notifyHost(int32_t index);
+    void notifyHost(int32_t index) override;
+
+    // Editor operations (GUI thread).
+    bool openEditor(void* parent, int32_t flag);
+    bool closeEditor();
+    // Writes left, top, right, bottom: 0, 0, 600, 246.
+    bool getEditorRect(int32_t* rect);
+    bool setEditorPosition(const int32_t* position);
+    // False when no editor window is open.
+    bool handleEditorEvent(const EditorEvent* event);
+    // The editor part, or null before the first editor operation.
+    ModuleEditor* editor() noexcept { return editorPart.get(); }
+
+    // ParameterAccess: the parameters as the editor sees them.
+    bool hasParameter(int32_t n) const override { return parameterAt(n) != nullptr; }
+    std::string parameterName(int32_t n) const override;
+    int32_t parameterStepCount(int32_t n) const override;
+    int32_t parameterValue(int32_t n) const override;
+    float parameterRealValue(int32_t n) const override;
+    std::string parameterText(int32_t n, int32_t step) const override;
+    std::string parameterUnit(int32_t n) const override;
+    void setParameterValue(int32_t n, int32_t step) override;
     void setPlugin(PianoPlugin* owner) noexcept { plugin = owner; }
 
     const PianoCore* engine() const noexcept { return core.get(); }
@@ -63,6 +91,9 @@ public:
     int32_t lastChangeSum() const noexcept { return changeSum; }
 
 private:
+    // The editor part, made on first use with the framework's application object; null when
+    // the framework has not started.
+    ModuleEditor* editorState();
     void sendParameters(bool everyGroup) noexcept;
 
     std::unique_ptr<PianoCore> core;
@@ -72,4 +103,5 @@ private:
     std::array<float, kValueCount> pending{};
     std::array<float, kValueCount> applied{};
     int32_t changeSum = 0;
+    std::unique_ptr<ModuleEditor> editorPart;
 };

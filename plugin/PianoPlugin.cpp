@@ -9,6 +9,7 @@
 #include "Parameter.h"
 #include "PianoCore.h"
 #include "PianoModule.h"
+#include "PluginEditor.h"
 
 namespace {
 
@@ -67,7 +68,11 @@ PianoPlugin::PianoPlugin(vst2::audioMasterCallback callback, std::unique_ptr<Pia
     module->setChannels(1, 2);
     module->setup();
     module->setPlugin(this);
-    // The editor joins here; until it exists the editor opcodes answer 0.
+    try {
+        editor = std::make_unique<PluginEditor>(this, module.get());
+    } catch (...) {
+        editor.reset();  // no editor: the editor opcodes answer 0
+    }
     setFlag(vst2::effFlagsHasEditor, editor != nullptr);
     module->reset();
 }

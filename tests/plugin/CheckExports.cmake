@@ -1,4 +1,5 @@
-# Fails unless the module's dynamic symbol table defines exactly VSTPluginMain and main.
+# Fails unless the module's dynamic symbol table defines exactly the resource table ResMap and the entry points
+# VSTPluginMain and main.
 find_program(NM_TOOL nm REQUIRED)
 execute_process(COMMAND ${NM_TOOL} -D --defined-only ${MODULE}
                 OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
@@ -12,6 +13,6 @@ foreach(line ${lines})
     list(APPEND names ${name})
 endforeach()
 list(SORT names)
-if(NOT names STREQUAL "VSTPluginMain;main")
+if(NOT names STREQUAL "ResMap;VSTPluginMain;main")
     message(FATAL_ERROR "exported symbols: ${names}")
 endif()

@@ -210,7 +210,7 @@ TEST(PluginLifetime, WithoutCallbackTheRecordKeepsBaseDefaults) {
     const AEffect& e = *plugin.getAeffect();
     EXPECT_EQ(e.uniqueID, fourCharCode('N', 'o', 'E', 'f'));
     EXPECT_EQ(e.numInputs, 1);
-    EXPECT_EQ(e.flags, 0);
+    EXPECT_EQ(e.flags, 1);  // only effFlagsHasEditor: the editor exists without a host
     EXPECT_EQ(plugin.getMasterVersion(), 1);  // no callback: version 1
     EXPECT_EQ(plugin.wantEvents(1), 0);
 }

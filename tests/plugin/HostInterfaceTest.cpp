@@ -47,8 +47,8 @@ TEST_F(HostInterface, RecordFields) {
     EXPECT_EQ(e.numParams, 11);
     EXPECT_EQ(e.numInputs, 0);
     EXPECT_EQ(e.numOutputs, 2);
-    // CanReplacing 16 + ProgramChunks 32 + IsSynth 256; no editor yet, no clip, no VU.
-    EXPECT_EQ(e.flags, 16 + 32 + 256);
+    // HasEditor 1 + CanReplacing 16 + ProgramChunks 32 + IsSynth 256; no clip, no VU.
+    EXPECT_EQ(e.flags, 1 + 16 + 32 + 256);
     EXPECT_EQ(e.resvd1, 0);
     EXPECT_EQ(e.resvd2, 0);
     EXPECT_EQ(e.initialDelay, 0);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// A loaded shared library (an external resource module), unloaded when this object goes.
+// The platform folder implements it (dlopen on Linux).
+class SharedLibrary {
+public:
+    // File-name ending of a loadable library on this platform (".so").
+    static const char* fileSuffix();
+
+    // Loads the library at path; isLoaded() tells whether that worked.
+    explicit SharedLibrary(const std::string& path);
+    ~SharedLibrary();
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+    bool isLoaded() const { return handle != nullptr; }
+    // Address of an exported symbol, or null.
+    void* symbol(const char* name) const;
+    const std::string& path() const { return libraryPath; }
+
+private:
+    std::string libraryPath;
+    void* handle = nullptr;
+};

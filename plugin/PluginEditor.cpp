@@ -1,0 +1,73 @@
+#include "PluginEditor.h"
+
+#include "Application.h"
+#include "EditorEvent.h"
+#include "FrameworkStartup.h"
+#include "PianoModule.h"
+
+namespace {
+
+// The one event record handed to the module's editor dispatch (GUI thread only).
+EditorEvent editorEvent;
+
+EditorEvent* fill(int32_t type) {
+    editorEvent = EditorEvent{};
+    editorEvent.type = type;
+    return &editorEvent;
+}
+
+}  // namespace
+
+PluginEditor::PluginEditor(PianoPlugin* owner, PianoModule* engineModule)
+    : effect(owner), module(engineModule), rect(std::make_unique<vst2::ERect>()) {}
+
+PluginEditor::~PluginEditor() = default;
+
+intptr_t PluginEditor::getRect(vst2::ERect** out) {
+    if (module == nullptr || out == nullptr) {
+        return 0;
+    }
+    int32_t r[4] = {0, 0, 0, 0};  // left, top, right, bottom
+    module->getEditorRect(r);
+    rect->top = static_cast<int16_t>(r[1]);
+    rect->left = static_cast<int16_t>(r[0]);
+    rect->bottom = static_cast<int16_t>(r[3]);
+    rect->right = static_cast<int16_t>(r[2]);
+    *out = rect.get();
+    return 1;
+}
+
+intptr_t PluginEditor::open(void* parent) {
+    if (module == nullptr || parent == nullptr) {
+        return 0;
+    }
+    return module->openEditor(parent, 0) ? 1 : 0;
+}
+
+void PluginEditor::close() {
+    if (module != nullptr) {
+        module->closeEditor();
+    }
+}
+
+void PluginEditor::idle() {
+    if (module != nullptr) {
+        module->handleEditorEvent(fill(EditorEvent::kIdle));
+    }
+    if (Application* application = FrameworkStartup::application()) {
+        application->idleStep();
+    }
+    if (updateFlag.exchange(0) != 0) {
+        update();
+    }
+}
+
+void PluginEditor::update() {
+    if (module != nullptr) {
+        module->handleEditorEvent(fill(EditorEvent::kRefreshAll));
+    }
+}
+
+void PluginEditor::postUpdate() noexcept {
+    updateFlag.store(1);
+}
