@@ -35,36 +35,6 @@ void storeIndex(float* slot, int32_t index) noexcept {
 
 }  // namespace
 
-int ChorusUnit::processedChannels() const noexcept {
-    if (inChannels < 0) {
-        return 0;
-    }
-    return inChannels > kMaxChannels ? kMaxChannels : inChannels;
-}
-
-int ChorusUnit::setup(int inputs, int outputs) {
-    int result = 0;
-    if (inputs != 1 && inputs != 2) {
-        result = kErrorChannels;
-    }
-    if (outputs != inputs) {
-        result = kErrorChannelMismatch;
-    }
-    inChannels = inputs;
-    outChannels = outputs;
-    state = std::make_unique<float[]>(static_cast<size_t>(processedChannels() * kStateFloats));
-    blockCounter = 0;
-    return result;
-}
-
-void ChorusUnit::reset() noexcept {
-    blockCounter = 0;
-    if (state) {
-        std::memset(state.get(), 0,
-                    static_cast<size_t>(processedChannels() * kStateFloats) * sizeof(float));
-    }
-}
-
 int ChorusUnit::setParameters(float mixPercent, float delay, float depthAmount, float rate1,
                               float rate2, float lfoMix, float feedbackPercent, float amPercent,
                               float secondTapSwitch, float rateScaled, float phaseDegrees,
@@ -129,17 +99,6 @@ int ChorusUnit::setParameters(float mixPercent, float delay, float depthAmount, 
     return warning;
 }
 
-int ChorusUnit::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
-    if (!state) {
-        return 0;
-    }
-    const int channels = processedChannels();
-    for (int c = 0; c < channels; ++c) {
-        processChannel(in[c], out[c], c);
-    }
-    return in[0].frames;
-}
-
 float ChorusUnit::modulation(int c) const {
     const float* channel = channelState(c);
     return weight2 * channel[kSmooth2] + weight1 * channel[kSmooth1];
@@ -149,12 +108,12 @@ int ChorusUnit::writePosition(int c) const {
     return loadIndex(channelState(c) + kWriteIndex);
 }
 
-void ChorusUnit::processChannel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept {
-    float* channel = state.get() + c * kStateFloats;
+void ChorusUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept {
+    float* channel = channelState(c);
 
     float o1 = static_cast<float>(c) * channelOffset + channel[kLfo1];
     float o2 = static_cast<float>(c) * channelOffset + channel[kLfo2];
-    if (c < processedChannels() - 1) {
+    if (c < channels() - 1) {
         channel[kStateFloats + kLfo1] = o1;
         channel[kStateFloats + kLfo2] = o2;
     }

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
-#include "Unit.h"
+#include "ChannelStateUnit.h"
 
 // Modulated-delay chorus. Two triangle oscillators o over -1..1 (2 units per cycle), each
 // smoothed as m += (|o| - m)·0.001, give the modulation mod = weight2·m2 + weight1·m1 and the
@@ -15,7 +14,7 @@
 //   line1[w + baseDelay] = y·feedback + x;  output = (1 - mod·amDepth)·z
 // Line 1's delay is therefore baseDelay + d samples. Channel 1's oscillators run
 // channelOffset units from channel 0's.
-class ChorusUnit : public Unit {
+class ChorusUnit : public ChannelStateUnit<ChorusUnit, float, 8201> {
 public:
     static constexpr int kLineLength = 4096;
     static constexpr int kStateFloats = 8201;  // 5 + 2 lines + 4 blend memories
@@ -36,11 +35,9 @@ public:
     // 0, -1001 (a count other than 1 or 2) or -1002 (different counts; the later check wins).
     // Whatever the answer, allocates zeroed state for inputs channels (at most two, none for a
     // negative count), stores both counts and zeroes the block counter.
-    int setup(int inputs, int outputs);
-    // Zeroes oscillators, delay lines, blend memories and the block counter.
-    void reset() noexcept;
-    // Runs every channel (in place allowed); answers the frame count of in[0], 0 without state.
-    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    int setup(int inputs, int outputs) { return setupAnyCount(inputs, outputs); }
+    // reset (oscillators, delay lines, blend memories, block counter) and process come from
+    // ChannelStateUnit.
 
     // Read access for tests.
     float modulation(int c) const;  // mod of the last sample, 0..1
@@ -61,9 +58,8 @@ private:
     static constexpr int kQ1 = kP1 + 2;
     static constexpr int kQ2 = kP1 + 3;
 
-    int processedChannels() const noexcept;
-    const float* channelState(int c) const { return state.get() + c * kStateFloats; }
-    void processChannel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
+    friend ChannelStateUnit<ChorusUnit, float, kStateFloats>;
+    void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
 
     // coefficients
     float inc1 = 0.0f;
@@ -80,6 +76,5 @@ private:
     float weight1 = 0.0f;
     float weight2 = 0.0f;
 
-    // state
-    std::unique_ptr<float[]> state;
+    // state (ChannelStateUnit): kStateFloats per channel, laid out as the indices above
 };

@@ -24,6 +24,13 @@ struct CoefficientGlide {
         }
     }
 
+    // A change that glides: the kernel moves current toward the set and makes it equal after
+    // `samples` samples.
+    void glideTo(const Set& set, int32_t samples) noexcept {
+        target = set;
+        left = samples;
+    }
+
     // A change that takes effect at once: no glide, current and target both the new set.
     void jumpTo(const Set& set) noexcept {
         current = set;

@@ -1,30 +1,13 @@
 #include "EffectsChain.h"
 
 int EffectsChain::setup(int inputs, int outputs) {
-    int result = lowShelf.setup(inputs, outputs);
-    result += highPass.setup(inputs, outputs);
-    result += band2.setup(inputs, outputs);
-    result += lowShelfBiquad.setup(inputs, outputs);
-    result += band1.setup(inputs, outputs);
-    result += band3.setup(inputs, outputs);
-    result += highShelfBiquad.setup(inputs, outputs);
-    result += highShelf.setup(inputs, outputs);
-    result += lowPass.setup(inputs, outputs);
-    result += outputLevel.setup(inputs, outputs);
+    int result = 0;
+    forEachUnit([&](auto& unit) { result += unit.setup(inputs, outputs); });
     return result;
 }
 
 void EffectsChain::reset() noexcept {
-    lowShelf.reset();
-    highPass.reset();
-    band2.reset();
-    lowShelfBiquad.reset();
-    band1.reset();
-    band3.reset();
-    highShelfBiquad.reset();
-    highShelf.reset();
-    lowPass.reset();
-    outputLevel.reset();
+    forEachUnit([](auto& unit) { unit.reset(); });
 }
 
 int EffectsChain::configure(const float (&values)[kValueCount]) noexcept {
@@ -60,35 +43,22 @@ int EffectsChain::configure(const float (&values)[kValueCount]) noexcept {
 }
 
 int EffectsChain::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
+    // A stage runs in place on out, its alternative implementation when selected.
+    auto stage = [&out](bool on, bool alt, auto& alternative, auto& standard) {
+        if (!on) {
+            return;
+        }
+        if (alt) {
+            alternative.process(out, out);
+        } else {
+            standard.process(out, out);
+        }
+    };
     band1.process(in, out);
-    if (stage2On) {
-        if (stage2Alt) {
-            highPass.process(out, out);
-        } else {
-            lowShelf.process(out, out);
-        }
-    }
-    if (stage3On) {
-        if (stage3Alt) {
-            lowShelfBiquad.process(out, out);
-        } else {
-            band2.process(out, out);
-        }
-    }
-    if (stage4On) {
-        if (stage4Alt) {
-            highShelfBiquad.process(out, out);
-        } else {
-            band3.process(out, out);
-        }
-    }
-    if (stage5On) {
-        if (stage5Alt) {
-            lowPass.process(out, out);
-        } else {
-            highShelf.process(out, out);
-        }
-    }
+    stage(stage2On, stage2Alt, highPass, lowShelf);
+    stage(stage3On, stage3Alt, lowShelfBiquad, band2);
+    stage(stage4On, stage4Alt, highShelfBiquad, band3);
+    stage(stage5On, stage5Alt, lowPass, highShelf);
     if (stage6On) {
         outputLevel.process(out, out);
     }

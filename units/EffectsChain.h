@@ -60,6 +60,21 @@ public:
     bool stage5AltOn() const { return stage5Alt; }
 
 private:
+    // Calls f on every unit in member order.
+    template <class F>
+    void forEachUnit(F&& f) {
+        f(lowShelf);
+        f(highPass);
+        f(band2);
+        f(lowShelfBiquad);
+        f(band1);
+        f(band3);
+        f(highShelfBiquad);
+        f(highShelf);
+        f(lowPass);
+        f(outputLevel);
+    }
+
     // units, in construction order
     LowShelfFilter lowShelf;
     HighPassCascade highPass;

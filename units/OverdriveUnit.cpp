@@ -2,34 +2,12 @@
 
 #include <cmath>
 
-namespace {
+#include "FilterMath.h"
 
-constexpr double kPi = 3.141592654;
-
-}  // namespace
-
-int OverdriveUnit::setup(int inputs, int outputs) {
-    const int check = checkChannels(inputs, outputs);
-    if (check != 0) {
-        return check;
-    }
-    state = std::make_unique<float[]>(static_cast<size_t>(inputs * kStateFloats));
-    inChannels = inputs;
-    outChannels = outputs;
-    blockCounter = 0;
+void OverdriveUnit::clearCoefficients() noexcept {
     driveGain = 0.0f;
     outGain = 0.0f;
     toneA1 = 0.0f;
-    return 0;
-}
-
-void OverdriveUnit::reset() noexcept {
-    blockCounter = 0;
-    if (state) {
-        for (int i = 0; i < inChannels * kStateFloats; ++i) {
-            state[static_cast<size_t>(i)] = 0.0f;
-        }
-    }
 }
 
 int OverdriveUnit::setParameters(float driveDb, float toneHz, float levelDb,
@@ -42,28 +20,17 @@ int OverdriveUnit::setParameters(float driveDb, float toneHz, float levelDb,
 
     driveGain = static_cast<float>(std::pow(10.0, driveDb * 0.05));
     // Bilinear one-pole: c = 1/(cot w + 1) = K/(1 + K) with K = tan w, w = π·fc/fs.
-    const double w = kPi * toneHz / sampleRate;
-    const double c = 1.0 / (std::cos(w) / std::sin(w) + 1.0);
+    const double w = filter_math::kPi * toneHz / sampleRate;
+    const double c = filter_math::bilinearFeed(w);
     toneA1 = static_cast<float>(2.0 * c - 1.0);
     outGain = static_cast<float>(std::pow(10.0, levelDb * 0.05) * c);
     return warning;
 }
 
-int OverdriveUnit::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
-    if (!state) {
-        return 0;
-    }
-    for (int c = 0; c < inChannels; ++c) {
-        processChannel(in[c], out[c], c);
-    }
-    return in[0].frames;
-}
-
-void OverdriveUnit::processChannel(const ChannelBuffer& in, const ChannelBuffer& out,
-                                   int c) noexcept {
+void OverdriveUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept {
     countKernelCall();
     const int frames = usableFrames(in, out);
-    float* memory = state.get() + c * kStateFloats;
+    float* memory = channelState(c);
     const float drive = driveGain;
     const float gain = outGain;
     const float a1 = toneA1;

@@ -6,26 +6,9 @@
 
 #include "FilterMath.h"
 
-int PeakingBand::setup(int inputs, int outputs) {
-    const int check = checkChannels(inputs, outputs);
-    if (check != 0) {
-        return check;
-    }
-    state.reset();
-    state = std::make_unique<float[]>(static_cast<size_t>(2 * inputs));
-    inChannels = inputs;
-    outChannels = outputs;
-    blockCounter = 0;
+void PeakingBand::clearCoefficients() noexcept {
     coefs = {};
     step = {};
-    return 0;
-}
-
-void PeakingBand::reset() noexcept {
-    blockCounter = 0;
-    if (state) {
-        std::fill_n(state.get(), 2 * inChannels, 0.0f);
-    }
 }
 
 int PeakingBand::setParameters(float frequency, float gain, float q, float sampleRate,
@@ -59,25 +42,14 @@ int PeakingBand::setParameters(float frequency, float gain, float q, float sampl
                             static_cast<float>(1.0 - 2.0 * k)};
 
     if (glide != 0 && blockCounter != 0) {
-        coefs.target = next;
         const float n = static_cast<float>(kRampLength);
         step = {(next.b - coefs.current.b) / n, (next.a1 - coefs.current.a1) / n,
                 (next.a2 - coefs.current.a2) / n};
-        coefs.left = kRampLength;
+        coefs.glideTo(next, kRampLength);
     } else {
         coefs.jumpTo(next);
     }
     return warning;
-}
-
-int PeakingBand::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
-    if (!state) {
-        return 0;
-    }
-    for (int c = 0; c < inChannels; ++c) {
-        kernel(in[c], out[c], c);
-    }
-    return in[0].frames;
 }
 
 void PeakingBand::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
@@ -89,7 +61,7 @@ void PeakingBand::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     const ptrdiff_t inStride = in.stride;
     const ptrdiff_t outStride = out.stride;
 
-    float* s = state.get() + 2 * channel;
+    float* s = channelState(channel);
     float w1 = s[0];
     float w2 = s[1];
     float b = coefs.current.b;

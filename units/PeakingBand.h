@@ -1,9 +1,7 @@
 #pragma once
 
-#include <memory>
-
+#include "ChannelStateUnit.h"
 #include "CoefficientGlide.h"
-#include "Unit.h"
 
 // A peaking equaliser band: a second-order band-pass, scaled by A - 1 and added to the dry
 // signal, so the gain is A = 10^(dB/20) at the centre frequency and 1 far from it.
@@ -13,7 +11,7 @@
 // a2 = 1 - 2k, b = k (A - 1). Q' = Qe w/tan w widens the analogue Q against the bandwidth
 // compression of the bilinear map; a cut uses Qe = Q A, which makes it the exact inverse of the
 // boost of equal size. Coefficients and state are floats; changes ramp linearly over 256 samples.
-class PeakingBand : public Unit {
+class PeakingBand : public ChannelStateUnit<PeakingBand, float, 2> {
 public:
     struct Coefficients {
         float b = 0.0f;
@@ -25,9 +23,6 @@ public:
     PeakingBand() = default;
     ~PeakingBand() override = default;
 
-    int setup(int inputs, int outputs);
-    void reset() noexcept;
-    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
     // Frequency Hz [20, 20000], gain dB [-30, 18], Q [0.1, 10], sample rate Hz; glide != 0 ramps
     // the change once the unit has processed audio. Answers the warning of the last clamp.
     int setParameters(float frequency, float gain, float q, float sampleRate, int glide) noexcept;
@@ -35,6 +30,8 @@ public:
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
 
 private:
+    friend ChannelStateUnit<PeakingBand, float, 2>;
+    void clearCoefficients() noexcept;
     void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept;
 
     // coefficients
@@ -47,6 +44,5 @@ private:
     float cachedQ = 0.0f;
     int cachedGlide = 0;
 
-    // state: w1, w2 per channel
-    std::unique_ptr<float[]> state;
+    // state (ChannelStateUnit): w1, w2 per channel
 };

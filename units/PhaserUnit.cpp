@@ -2,49 +2,24 @@
 
 #include <cmath>
 
-namespace {
-
-constexpr double kPi = 3.141592654;
-
-}  // namespace
-
-// The record carries two channels; a count outside 1..2 reported by setup must not make the
-// kernel index past them (or allocate for a negative count).
-int PhaserUnit::processedChannels() const noexcept {
-    if (inChannels < 0) {
-        return 0;
-    }
-    return inChannels > kMaxChannels ? kMaxChannels : inChannels;
-}
+#include "FilterMath.h"
 
 int PhaserUnit::setup(int inputs, int outputs) {
-    int result = 0;
-    if (inputs != 1 && inputs != 2) {
-        result = kErrorChannels;
-    }
-    if (outputs != inputs) {
-        result = kErrorChannelMismatch;
-    }
-    inChannels = inputs;
-    outChannels = outputs;
-    state = std::make_unique<float[]>(static_cast<size_t>(processedChannels() * kStateFloats));
+    const int result = setupAnyCount(inputs, outputs);
     table = std::make_unique<float[]>(kTableSize);
     if (tableSet) {
         fillTable();
     }
-    for (int c = 0; c < kMaxChannels; ++c) {
-        previousInput[c] = 0.0f;
-        lastSweep[c] = 0.0f;
-    }
+    clearInputMemories();
     return result;
 }
 
 void PhaserUnit::reset() noexcept {
-    if (state) {
-        for (int i = 0; i < processedChannels() * kStateFloats; ++i) {
-            state[static_cast<size_t>(i)] = 0.0f;
-        }
-    }
+    ChannelStateUnit::reset();
+    clearInputMemories();
+}
+
+void PhaserUnit::clearInputMemories() noexcept {
     for (int c = 0; c < kMaxChannels; ++c) {
         previousInput[c] = 0.0f;
         lastSweep[c] = 0.0f;
@@ -56,9 +31,8 @@ void PhaserUnit::fillTable() noexcept {
     for (int i = 0; i < kTableSize; ++i) {
         const double t = i * (1.0 / 255.0);
         const double f = t * t * (double{tableHigh} - tableLow) + tableLow;
-        const double w = kPi * f / tableRate;
-        table[static_cast<size_t>(i)] =
-            static_cast<float>(1.0 - 1.0 / (std::cos(w) / std::sin(w) + 1.0));
+        const double w = filter_math::kPi * f / tableRate;
+        table[static_cast<size_t>(i)] = static_cast<float>(1.0 - filter_math::bilinearFeed(w));
     }
 }
 
@@ -120,24 +94,13 @@ int PhaserUnit::setParameters(float rate1, float rate2, float lfoMix, float feed
     return warning;
 }
 
-int PhaserUnit::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
-    if (!state) {
-        return 0;
-    }
-    const int channels = processedChannels();
-    for (int c = 0; c < channels; ++c) {
-        processChannel(in[c], out[c], c);
-    }
-    return in[0].frames;
-}
-
-void PhaserUnit::processChannel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept {
-    float* channel = state.get() + c * kStateFloats;
+void PhaserUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept {
+    float* channel = channelState(c);
 
     // The next channel's oscillators start from this channel's start plus one more offset.
     float p1 = static_cast<float>(c) * channelOffset + channel[kLfo1];
     float p2 = static_cast<float>(c) * channelOffset + channel[kLfo2];
-    if (c < processedChannels() - 1) {
+    if (c < channels() - 1) {
         channel[kStateFloats + kLfo1] = p1;
         channel[kStateFloats + kLfo2] = p2;
     }

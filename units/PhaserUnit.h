@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Unit.h"
+#include "ChannelStateUnit.h"
 
 // Swept all-pass phaser with feedback. A chain of 4 to 12 first-order all-pass sections
 //   y = k·v - s;  s = v - k·y        H(z) = (k - z⁻¹)/(1 - k·z⁻¹), DC gain -1, Nyquist gain +1
@@ -17,7 +17,7 @@
 // The follower reads the previous input sample; at a block's first sample that is the
 // previous block's last input (0 after setup or reset), kept per channel in the object so
 // that the 16-float state layout stays as it is.
-class PhaserUnit : public Unit {
+class PhaserUnit : public ChannelStateUnit<PhaserUnit, float, 16> {
 public:
     static constexpr int kStateFloats = 16;  // 12 sections, env, lfo1, lfo2, fb
     static constexpr int kMaxStages = 12;
@@ -43,12 +43,11 @@ public:
     int setup(int inputs, int outputs);
     // Oscillators to position 0, envelope, feedback and section memories to 0.
     void reset() noexcept;
-    // Runs every channel (in place allowed); answers the frame count of in[0], 0 without state.
-    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    // process comes from ChannelStateUnit.
 
     // Read access for tests.
     float sweepPosition(int c) const { return lastSweep[c]; }  // q of the last sample
-    float oscillator1(int c) const { return state[static_cast<size_t>(c * kStateFloats + kLfo1)]; }
+    float oscillator1(int c) const { return channelState(c)[kLfo1]; }
     const float* coefficientTable() const { return table.get(); }
     int stageCount() const { return stages; }
 
@@ -58,9 +57,11 @@ private:
     static constexpr int kLfo2 = 14;
     static constexpr int kFeedback = 15;
 
-    int processedChannels() const noexcept;
+    friend ChannelStateUnit<PhaserUnit, float, kStateFloats>;
     void fillTable() noexcept;
-    void processChannel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
+    // The follower's previous input and the last sweep position of every channel to 0.
+    void clearInputMemories() noexcept;
+    void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
 
     // coefficients
     float inc1 = 0.0f;
@@ -84,8 +85,7 @@ private:
     float tableRate = 0.0f;
     bool tableSet = false;
 
-    // state
-    std::unique_ptr<float[]> state;
+    // state (ChannelStateUnit): 12 section memories, env, lfo1, lfo2, fb per channel
     float previousInput[kMaxChannels] = {0.0f, 0.0f};
     float lastSweep[kMaxChannels] = {0.0f, 0.0f};
 };

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "FilterMath.h"
+
 namespace {
 
 // π·25 Hz: v = π·fc/fs is the pre-warp angle of the 25 Hz one-pole smoother.
@@ -9,15 +11,7 @@ constexpr double kSmoothingAngle = 78.53981635;
 
 }  // namespace
 
-int TremoloUnit::setup(int inputs, int outputs) {
-    const int check = checkChannels(inputs, outputs);
-    if (check != 0) {
-        return check;
-    }
-    state = std::make_unique<float[]>(static_cast<size_t>(inputs * kStateFloats));
-    inChannels = inputs;
-    outChannels = outputs;
-    blockCounter = 0;
+void TremoloUnit::clearCoefficients() noexcept {
     depth = 0.0f;
     increment = 0.0f;
     duty[0] = duty[1] = 0.0f;
@@ -25,16 +19,6 @@ int TremoloUnit::setup(int inputs, int outputs) {
     riseCoef[0] = riseCoef[1] = 0.0f;
     fallCoef[0] = fallCoef[1] = 0.0f;
     phaseOffset = 0.0f;
-    return 0;
-}
-
-void TremoloUnit::reset() noexcept {
-    blockCounter = 0;
-    if (state) {
-        for (int i = 0; i < inChannels * kStateFloats; ++i) {
-            state[static_cast<size_t>(i)] = 0.0f;
-        }
-    }
 }
 
 // The per-sample step that covers 90 % of the distance in T ms (e^-2.3 ≈ 0.1); T = 0 jumps.
@@ -87,7 +71,7 @@ int TremoloUnit::setParameters(float depthPercent, float rate, float dutyPercent
     }
 
     const double v = kSmoothingAngle / fs;
-    smoothing = static_cast<float>(1.0 / (std::cos(v) / std::sin(v) + 1.0));
+    smoothing = static_cast<float>(filter_math::bilinearFeed(v));
 
     sampleRate = fs;
     slopeScale = slopePercent * 10.0f;
@@ -106,20 +90,9 @@ int TremoloUnit::setParameters(float depthPercent, float rate, float dutyPercent
     return warning;
 }
 
-int TremoloUnit::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
-    if (!state) {
-        return 0;
-    }
-    for (int c = 0; c < inChannels; ++c) {
-        processChannel(in[c], out[c], c);
-    }
-    return in[0].frames;
-}
-
-void TremoloUnit::processChannel(const ChannelBuffer& in, const ChannelBuffer& out,
-                                 int c) noexcept {
+void TremoloUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept {
     countKernelCall();
-    float* channel = state.get() + c * kStateFloats;
+    float* channel = channelState(c);
 
     // Every block, channel c + 1 starts from this channel's start phase plus the offset, so
     // the channels never drift apart.

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
+#include "ChannelStateUnit.h"
 #include "TempoClock.h"
-#include "Unit.h"
 
 // Amplitude tremolo (auto-pan at 180° stereo phase). One oscillator phase s in cycles, shared
 // by the channels with a fixed offset, splits each cycle at the duty point: while s ≤ duty the
@@ -17,7 +16,7 @@
 // Rates below 0 select tempo-synchronised note values; the host offers no tempo or position,
 // so such a rate runs as rate 0 (oscillator frozen, envelope held) while the clock keeps the
 // chosen note value.
-class TremoloUnit : public Unit {
+class TremoloUnit : public ChannelStateUnit<TremoloUnit, float, 3> {
 public:
     static constexpr int kStateFloats = 3;  // phase, env, smoothed
 
@@ -30,20 +29,18 @@ public:
     virtual int setParameters(float depthPercent, float rate, float dutyPercent, float slopePercent,
                               float phaseDegrees, float sampleRateHz) noexcept;
 
-    // 0, -1001 (a count other than 1 or 2) or -1002 (different counts); allocates the state.
-    int setup(int inputs, int outputs);
-    // Oscillators restart at phase 0 with envelope 0 (gain 1); block counter 0.
-    void reset() noexcept;
-    // Runs every channel (in place allowed); answers the frame count of in[0], 0 without state.
-    int process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    // setup, reset (oscillators restart at phase 0 with envelope 0, gain 1) and process come
+    // from ChannelStateUnit.
 
     // Read access for tests.
-    float phaseOf(int c) const { return state[static_cast<size_t>(c * kStateFloats)]; }
+    float phaseOf(int c) const { return channelState(c)[0]; }
     bool syncModeOn() const { return syncMode != 0; }
     const TempoClock& tempoClock() const { return clock; }
 
 private:
-    void processChannel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
+    friend ChannelStateUnit<TremoloUnit, float, kStateFloats>;
+    void clearCoefficients() noexcept;
+    void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept;
     float envelopeCoef(float milliseconds) const noexcept;
 
     // coefficients
@@ -59,6 +56,5 @@ private:
     TempoClock clock;
     uint8_t syncMode = 0;
 
-    // state
-    std::unique_ptr<float[]> state;
+    // state (ChannelStateUnit): phase, env, smoothed per channel
 };

@@ -1,0 +1,110 @@
+#include "CutCascade.h"
+
+#include <algorithm>
+#include <cstddef>
+
+void CutCascade::clearCoefficients() noexcept {
+    coefs = {};
+    glideStep = {};
+}
+
+int CutCascade::setParameters(float frequency, float orderValue, float glideMs,
+                              float sampleRate) noexcept {
+    if (frequency == cachedFrequency && orderValue == cachedOrder && glideMs == cachedGlide) {
+        return kWarningNone;
+    }
+    cachedFrequency = frequency;
+    cachedOrder = orderValue;
+    cachedGlide = glideMs;
+
+    int warning = kWarningNone;
+    const double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
+    const float n = clampParameter(orderValue, 1.0f, 12.0f, kWarningOrder, warning);
+    const double seconds = clampParameter(glideMs, 10.0f, 50000.0f, kWarningOther, warning) * 0.001;
+    const double fs = clampSampleRate(sampleRate, warning);
+
+    order = static_cast<int32_t>(n);
+    const double x = shape.orderFactor[order - 1];
+    const double half = fs / 2.0;
+    const double w = filter_math::kPi * shape.corner(f, x, half) / fs;
+    const Coefficients next = shape.coefficients(w);
+
+    if (blockCounter != 0) {
+        glideStep = filter_math::exponentialGlide(seconds, fs);
+        coefs.glideTo(next, glideStep.length);
+    } else {
+        coefs.jumpTo(next);
+    }
+    return warning;
+}
+
+void CutCascade::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
+    if (shape.highPass) {
+        run<true>(in, out, channel);
+    } else {
+        run<false>(in, out, channel);
+    }
+}
+
+template <bool kHighPass>
+void CutCascade::run(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
+    countKernelCall();
+    coefs.enterChannel(channel);
+    const int frames = usableFrames(in, out);
+    const float* src = in.samples;
+    float* dst = out.samples;
+    const ptrdiff_t inStride = in.stride;
+    const ptrdiff_t outStride = out.stride;
+    const int sectionCount = order;
+
+    // One section: the one-pole's feed u, and its output u - s or u + s.
+    auto pass = [](float u, float s) {
+        if constexpr (kHighPass) {
+            return u - s;
+        } else {
+            return u + s;
+        }
+    };
+
+    float* channelMemory = channelState(channel);
+    float s[kMaxOrder];
+    std::copy_n(channelMemory, sectionCount, s);
+    float c = coefs.current.c;
+    float a = coefs.current.a;
+
+    int i = 0;
+    if (coefs.left > 0) {
+        const int n = std::min(coefs.left, frames);
+        const float g = glideStep.g;
+        const float tc = coefs.target.c;
+        const float ta = coefs.target.a;
+        for (; i < n; ++i) {
+            float x = src[i * inStride] + kAntiDenormal;
+            for (int k = 0; k < sectionCount; ++k) {
+                c += (tc - c) * g;
+                a += (ta - a) * g;
+                const float u = c * x - a * s[k];
+                x = pass(u, s[k]);
+                s[k] = u;
+            }
+            dst[i * outStride] = x;
+        }
+        coefs.left -= n;
+        if (coefs.left == 0) {
+            c = tc;
+            a = ta;
+        }
+    }
+    for (; i < frames; ++i) {
+        float x = src[i * inStride] + kAntiDenormal;
+        for (int k = 0; k < sectionCount; ++k) {
+            const float u = c * x - a * s[k];
+            x = pass(u, s[k]);
+            s[k] = u;
+        }
+        dst[i * outStride] = x;
+    }
+
+    std::copy_n(s, sectionCount, channelMemory);
+    coefs.current = {c, a};
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ChannelStateUnit.h"
+#include "CoefficientGlide.h"
+
+// The shelving biquads of the published audio-equaliser cookbook, low and high: A = 10^(dB/40),
+// w0 = 2 pi f/fs, and the shelf slope S setting 1/Q^2 = (A + 1/A)(1/S - 1) + 2 (S = 1 is the
+// steepest slope without overshoot), which enters the coefficients through
+// beta = sin w0 sqrt((A^2 + 1)/S - (A - 1)^2). Direct form II:
+//   w = x - a1 w1 - a2 w2;   y = b0 w + b1 w1 + b2 w2
+// Coefficients, state and arithmetic are double; changes ramp linearly over 500 samples. The
+// two shelves differ only in their lowest gain and in the formula from (A, cos w0, beta) to the
+// five coefficients (LowShelfBiquad, HighShelfBiquad).
+class ShelfBiquad : public ChannelStateUnit<ShelfBiquad, double, 2> {
+public:
+    struct Coefficients {
+        double b0 = 0.0;
+        double b1 = 0.0;
+        double b2 = 0.0;
+        double a1 = 0.0;
+        double a2 = 0.0;
+    };
+    static constexpr int kRampLength = 500;
+
+    ~ShelfBiquad() override = default;
+
+    // Frequency Hz [20, 20000], gain dB [lowest gain, 18], shelf slope [0.1, 2.5], sample rate
+    // Hz; ramp != 0 ramps the change once the unit has processed audio. Answers the warning of
+    // the last clamp.
+    int setParameters(float frequency, float gain, float slope, int ramp,
+                      float sampleRate) noexcept;
+
+    const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
+
+protected:
+    // What makes a shelf low or high: its lowest gain in dB and its coefficient formula.
+    struct Shape {
+        float minGain;
+        Coefficients (*design)(double A, double cs, double beta) noexcept;
+    };
+
+    explicit ShelfBiquad(const Shape& s) : shape(s) {}
+
+private:
+    friend ChannelStateUnit<ShelfBiquad, double, 2>;
+    void clearCoefficients() noexcept;
+    void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept;
+
+    const Shape shape;
+
+    // coefficients
+    CoefficientGlide<Coefficients> coefs;
+    Coefficients step;  // per-sample increment while ramping
+
+    // parameter cache: the values last passed, unclamped
+    float cachedFrequency = 0.0f;
+    float cachedGain = 0.0f;
+    float cachedSlope = 0.0f;
+    int cachedRamp = 0;
+
+    // state (ChannelStateUnit): w1, w2 per channel
+};

@@ -1,0 +1,97 @@
+#include "ShelfFilter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+
+void ShelfFilter::clearCoefficients() noexcept {
+    coefs = {};
+    glideStep = {};
+}
+
+int ShelfFilter::setParameters(float frequency, float gain, int glide, float sampleRate) noexcept {
+    if (frequency == cachedFrequency && gain == cachedGain && glide == cachedGlide) {
+        return kWarningNone;
+    }
+    cachedFrequency = frequency;
+    cachedGain = gain;
+    cachedGlide = glide;
+
+    int warning = kWarningNone;
+    const double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
+    const double dB = clampParameter(gain, -30.0f, 18.0f, kWarningGain, warning);
+    const double fs = clampSampleRate(sampleRate, warning);
+
+    using filter_math::kPi;
+    const double A = std::pow(10.0, dB / 20.0);
+    const double m = A - 1.0;
+    const double corner = dB < 0.0 ? shape.cutCorner(f, A, fs) : f;
+    const Coefficients next = shape.coefficients(filter_math::bilinearFeed(kPi * corner / fs), m);
+
+    if (glide != 0 && blockCounter != 0) {
+        glideStep = filter_math::exponentialGlide(kGlideSeconds, fs);
+        coefs.glideTo(next, glideStep.length);
+    } else {
+        coefs.jumpTo(next);
+    }
+    return warning;
+}
+
+void ShelfFilter::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
+    if (shape.highShelf) {
+        run<true>(in, out, channel);
+    } else {
+        run<false>(in, out, channel);
+    }
+}
+
+template <bool kHighShelf>
+void ShelfFilter::run(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
+    countKernelCall();
+    coefs.enterChannel(channel);
+    const int frames = usableFrames(in, out);
+    const float* src = in.samples;
+    float* dst = out.samples;
+    const ptrdiff_t inStride = in.stride;
+    const ptrdiff_t outStride = out.stride;
+
+    float* state0 = channelState(channel);
+    float s = state0[0];
+    float b = coefs.current.b;
+    float a = coefs.current.a;
+
+    auto filter = [&](int i) {
+        const float x = src[i * inStride] + kAntiDenormal;
+        const float u = b * x - a * s;
+        if constexpr (kHighShelf) {
+            dst[i * outStride] = u - s + x;
+        } else {
+            dst[i * outStride] = u + x + s;
+        }
+        s = u;
+    };
+
+    int i = 0;
+    if (coefs.left > 0) {
+        const int n = std::min(coefs.left, frames);
+        const float g = glideStep.g;
+        const float tb = coefs.target.b;
+        const float ta = coefs.target.a;
+        for (; i < n; ++i) {
+            b += (tb - b) * g;
+            a += (ta - a) * g;
+            filter(i);
+        }
+        coefs.left -= n;
+        if (coefs.left == 0) {
+            b = tb;
+            a = ta;
+        }
+    }
+    for (; i < frames; ++i) {
+        filter(i);
+    }
+
+    state0[0] = s;
+    coefs.current = {b, a};
+}

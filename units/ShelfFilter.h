@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ChannelStateUnit.h"
+#include "CoefficientGlide.h"
+#include "FilterMath.h"
+
+// The first-order shelves, low and high: the dry signal plus (A - 1), A = 10^(dB/20), times a
+// bilinear one-pole low-pass or high-pass,
+//   u = b x - a s;   y = u + x + s (low)  or  y = u - s + x (high);   s = u
+// with c = K/(1 + K), K = tan(pi f'/fs), the feed of the one-pole at the corner f'. A boost
+// uses f' = f; a cut moves the corner (LowShelfFilter, HighShelfFilter) so that it mirrors the
+// boost. Changes glide exponentially (glide time 20 ms, snapping to the target after 0.092 fs
+// samples). Coefficients and state are floats.
+class ShelfFilter : public ChannelStateUnit<ShelfFilter, float, 2> {
+public:
+    struct Coefficients {
+        float b = 0.0f;
+        float a = 0.0f;
+    };
+    static constexpr double kGlideSeconds = 0.02;
+
+    ~ShelfFilter() override = default;
+
+    // Frequency Hz [20, 20000], gain dB [-30, 18], sample rate Hz; glide != 0 glides the change
+    // once the unit has processed audio. Answers the warning of the last clamp.
+    int setParameters(float frequency, float gain, int glide, float sampleRate) noexcept;
+
+    const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
+    const filter_math::ExponentialGlide& glideShape() const { return glideStep; }
+
+protected:
+    // What makes a shelf low or high: the corner f' of a cut (f, A, fs in, Hz out), the
+    // coefficients from the feed c and m = A - 1, and which way the one-pole passes.
+    struct Shape {
+        double (*cutCorner)(double f, double A, double fs) noexcept;
+        Coefficients (*coefficients)(double c, double m) noexcept;
+        bool highShelf;
+    };
+
+    explicit ShelfFilter(const Shape& s) : shape(s) {}
+
+private:
+    friend ChannelStateUnit<ShelfFilter, float, 2>;
+    void clearCoefficients() noexcept;
+    void kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept;
+    template <bool kHighShelf>
+    void run(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept;
+
+    const Shape shape;
+
+    // coefficients
+    CoefficientGlide<Coefficients> coefs;
+    filter_math::ExponentialGlide glideStep;
+
+    // parameter cache: the values last passed, unclamped
+    float cachedFrequency = 0.0f;
+    float cachedGain = 0.0f;
+    int cachedGlide = 0;
+
+    // state (ChannelStateUnit): s and one unused float per channel
+};
