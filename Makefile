@@ -30,3 +30,24 @@ bench: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Proof under stress: the suite under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/),
+# the thread stress program under ThreadSanitizer (build-tsan/), the libFuzzer targets for
+# FUZZ_SECONDS each (build-fuzz/, clang), and the soak render of SOAK_SECONDS of audio.
+FUZZ_SECONDS ?= 60
+SOAK_SECONDS ?= 600
+TSAN_SECONDS ?= 10
+
+.PHONY: test-asan test-tsan fuzz soak
+
+test-asan: deps
+	@bash scripts/test-asan.sh
+
+test-tsan: deps
+	@bash scripts/test-tsan.sh $(TSAN_SECONDS)
+
+fuzz: deps
+	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+soak: configure
+	@bash scripts/soak.sh $(BUILD_DIR) $(SOAK_SECONDS)

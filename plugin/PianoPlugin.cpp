@@ -129,8 +129,10 @@ intptr_t PianoPlugin::processEvents(vst2::VstEvents* events) noexcept {
         return 1;
     }
     module->setBlockStart(0);
+    // The host's pointer array runs on past the two entries the record declares.
+    vst2::VstEvent* const* list = events->events;
     for (int32_t i = 0; i < events->numEvents; ++i) {
-        const vst2::VstEvent* event = events->events[i];
+        const vst2::VstEvent* event = list[i];
         if (event == nullptr || event->type != vst2::kVstMidiType) {
             continue;
         }

@@ -12,6 +12,7 @@ packages=(
     libpng-dev zlib1g-dev libfreetype-dev libx11-dev libxtst-dev xvfb xauth
     # renderer: WAV output
     libsndfile1-dev
+    clang libclang-rt-14-dev  # fuzzing: clang, libFuzzer and the sanitizer runtimes
 )
 
 missing=()

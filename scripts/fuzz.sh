@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer on)
+# into build-fuzz/ and runs each for SECONDS, starting from its seed corpus and the inputs that
+# once found a fault. New inputs gather in build-fuzz/corpus/<target>/, crashes in
+# build-fuzz/artifacts/<target>/; any crash fails the run.
+# Usage: scripts/fuzz.sh [seconds] [target...]   (targets: chunk events dispatcher png midi)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(chunk events dispatcher png midi)
+build=build-fuzz
+jobs=$(nproc 2>/dev/null || echo 2)
+[ "$jobs" -le 2 ] || jobs=2
+
+cmake -S . -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -fno-sanitize-recover=all" \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g -fno-sanitize-recover=all" \
+    -DORVANE_FUZZ=ON -DORVANE_SANITIZE=fuzzer-no-link,address,undefined \
+    -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF -DORVANE_WERROR=OFF > /dev/null
+cmake --build "$build" -j "$jobs" --target "${targets[@]/#/orvane-fuzz-}"
+
+export ASAN_OPTIONS="halt_on_error=1 detect_leaks=1 ${ASAN_OPTIONS:-}"
+export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1 ${UBSAN_OPTIONS:-}"
+failed=()
+for t in "${targets[@]}"; do
+    work="$build/corpus/$t"
+    artifacts="$build/artifacts/$t"
+    mkdir -p "$work" "$artifacts"
+    inputs=("fuzz/corpus/$t")
+    [ -d "fuzz/regressions/$t" ] && inputs+=("fuzz/regressions/$t")
+    echo "== fuzz $t: ${seconds} s"
+    if "$build/fuzz/orvane-fuzz-$t" "$work" "${inputs[@]}" -max_total_time="$seconds" \
+        -timeout=10 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+        -artifact_prefix="$artifacts/" > "$build/fuzz-$t.log" 2>&1; then
+        grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$build/fuzz-$t.log" || true
+        echo "   $(find "$work" -type f | wc -l) inputs in the working corpus"
+    else
+        failed+=("$t")
+        tail -n 60 "$build/fuzz-$t.log"
+        echo "   FAILED: crash input(s) in $artifacts/"
+    fi
+done
+if [ ${#failed[@]} -ne 0 ]; then
+    echo "fuzz: crashes in: ${failed[*]}"
+    exit 1
+fi
+echo "fuzz: ${#targets[@]} targets, no crash"
