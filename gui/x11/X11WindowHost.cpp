@@ -18,10 +18,13 @@ int recordError(Display*, XErrorEvent* event) {
 
 class ErrorTrap {
 public:
+    // The handler is installed before the first round trip: every error on this connection is
+    // ours, and one left over from an earlier request must not reach Xlib's default handler,
+    // which ends the host's process.
     explicit ErrorTrap(Display* d) : display(d) {
+        previous = XSetErrorHandler(recordError);
         XSync(display, False);
         trappedError = 0;
-        previous = XSetErrorHandler(recordError);
     }
     ~ErrorTrap() { XSetErrorHandler(previous); }
     // Waits for the server's answers; true when any request failed.
@@ -162,12 +165,16 @@ void X11WindowHost::processEvents() {
     if (display == nullptr) {
         return;
     }
+    // The host may destroy its window, and ours with it, at any moment before it closes the
+    // editor: a paint or any request that reaches the vanished window only fails quietly.
+    ErrorTrap trap(display);
     while (display != nullptr && window != 0 && XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
         handle(event);
     }
     requestPaint();
+    trap.failed();
 }
 
 void X11WindowHost::handle(const XEvent& event) {
