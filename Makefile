@@ -51,3 +51,17 @@ fuzz: deps
 
 soak: configure
 	@bash scripts/soak.sh $(BUILD_DIR) $(SOAK_SECONDS)
+
+# Orvane Piano side by side with peer instruments (FluidSynth, the STK FM piano, the mda electric
+# piano): installs them, builds bench/peers and prints each one's real-time factor and its ratio
+# to Orvane's, from the medians of BENCH_REPETITIONS runs.
+BENCH_REPETITIONS ?= 3
+
+.PHONY: bench-peers
+
+bench-peers: deps
+	@bash scripts/install-bench-deps.sh
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(BUILD_DIR) --target orvane-bench-peers -j $(JOBS)
+	@$(BUILD_DIR)/bench/peers/orvane-bench-peers --benchmark_repetitions=$(BENCH_REPETITIONS) \
+	    --benchmark_report_aggregates_only=true

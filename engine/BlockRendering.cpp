@@ -7,6 +7,7 @@
 
 #include "ChorusUnit.h"
 #include "EffectsChain.h"
+#include "FusedVoiceKernel.h"
 #include "KeyVoice.h"
 #include "OverdriveUnit.h"
 #include "PhaserUnit.h"
@@ -101,9 +102,37 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
 void PianoCore::renderKeys(int frames, int offset) noexcept {
     context.frameCount = frames;
     float* const outputs[2] = {outLeft + offset, outRight != nullptr ? outRight + offset : nullptr};
+    if (referenceVoices) {
+        for (auto& key : keys) {
+            if (key->isActive()) {
+                key->renderComponents(outputChannels, outputs, 1);
+            }
+        }
+        return;
+    }
+    // Active keys in key order, a few at a time through the fused kernel; the kernel mixes its
+    // lanes in the order given, so every output sample sums the keys in key order as before.
+    KeyVoice* group[FusedVoiceKernel::kLanes];
+    int count = 0;
+    auto flush = [&]() {
+        if (count > 0) {
+            FusedVoiceKernel::render(group, count, outputChannels, outputs, 1);
+            count = 0;
+        }
+    };
     for (auto& key : keys) {
-        if (key->isActive()) {
-            key->render(outputChannels, outputs, 1);
+        if (!key->isActive()) {
+            continue;
+        }
+        if (!FusedVoiceKernel::handles(*key)) {
+            flush();
+            key->renderComponents(outputChannels, outputs, 1);
+            continue;
+        }
+        group[count++] = key.get();
+        if (count == FusedVoiceKernel::kLanes) {
+            flush();
         }
     }
+    flush();
 }

@@ -22,6 +22,8 @@ public:
     void setVelocity(float v) noexcept { velocity = v; }
 
 private:
+    friend class FusedVoiceKernel;  // the fused render reads and writes the state
+
     template <int Order>
     void pulse(float* out, int n) noexcept;
     void pulseOfAnyOrder(float* out, int n) noexcept;

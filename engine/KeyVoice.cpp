@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "FusedVoiceKernel.h"
 #include "Hammer.h"
 #include "Pickup.h"
 #include "Resonator.h"
@@ -170,6 +171,18 @@ void KeyVoice::release() noexcept {
 }
 
 void KeyVoice::render(int channels, float* const outputs[2], int stride) noexcept {
+    if (!active || !hammer) {
+        return;
+    }
+    if (FusedVoiceKernel::handles(*this)) {
+        KeyVoice* const self = this;
+        FusedVoiceKernel::render(&self, 1, channels, outputs, stride);
+    } else {
+        renderComponents(channels, outputs, stride);
+    }
+}
+
+void KeyVoice::renderComponents(int channels, float* const outputs[2], int stride) noexcept {
     if (!active || !hammer) {
         return;
     }

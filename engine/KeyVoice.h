@@ -40,8 +40,11 @@ public:
     void configureNote(const NoteConfiguration& v) noexcept;
     void setVelocity(float v) noexcept { velocity = v; }
     bool isActive() const noexcept { return active; }
-    // Renders one slice and mixes it into outputs[0] (and outputs[1] when channels is 2).
+    // Renders one slice and mixes it into outputs[0] (and outputs[1] when channels is 2), through
+    // the fused kernel where it handles the voice.
     void render(int channels, float* const outputs[2], int stride) noexcept;
+    // The same, component by component over the scratch buffers: the reference for the kernel.
+    void renderComponents(int channels, float* const outputs[2], int stride) noexcept;
 
     float gainLeftNow() const noexcept { return gainLeft; }
     float gainRightNow() const noexcept { return gainRight; }
@@ -55,6 +58,8 @@ public:
     int keyIndex = 0;  // 0 to 87, MIDI note keyIndex + 21
 
 private:
+    friend class FusedVoiceKernel;
+
     void mix(int channels, float* const outputs[2], int stride, int n) noexcept;
 
     bool active = false;

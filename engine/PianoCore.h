@@ -60,6 +60,10 @@ public:
     // re-applies every parameter group with the same rate afterwards.
     void setSampleRate(float sampleRate) noexcept;
 
+    // Renders the keys component by component (the reference of the fused kernel) instead of
+    // through the kernel; for tests that compare the two.
+    void useReferenceVoices(bool on) noexcept { referenceVoices = on; }
+
     // Read access for tests and tools.
     const RenderContext& renderContext() const { return context; }
     const KeyVoice& key(int k) const { return *keys[static_cast<size_t>(k)]; }
@@ -156,4 +160,5 @@ private:
     bool phaserOn = false;
     bool tremoloOn = false;
     bool chorusOn = false;
+    bool referenceVoices = false;
 };

@@ -21,6 +21,8 @@ public:
     void configure(float d) noexcept;
 
 private:
+    friend class FusedVoiceKernel;  // the fused render reads and writes the state
+
     // coefficients
     float offset = 0.0f;
     float bias = 0.0f;

@@ -29,6 +29,8 @@ public:
     virtual void setHoldDecay(float coefficient) noexcept;
 
 private:
+    friend class FusedVoiceKernel;  // the fused render reads and writes the state
+
     template <bool Released>
     void ring(int n) noexcept;
 

@@ -29,6 +29,8 @@ public:
     void setGain(float g) noexcept { gain = g; }
 
 private:
+    friend class FusedVoiceKernel;  // the fused render reads and writes the state
+
     template <int Mode>
     void run(int n) noexcept;
 

@@ -1,0 +1,176 @@
+#include "FusedVoiceKernel.h"
+
+#include <algorithm>
+
+#include "FusedVoiceLanes.h"
+#include "Hammer.h"
+#include "KeyVoice.h"
+#include "Pickup.h"
+#include "Resonator.h"
+#include "StateVariableFilter.h"
+
+namespace {
+
+constexpr int kTine = 0;
+constexpr int kResonators = FusedVoiceLanes<1>::kResonators;
+
+#if defined(ORVANE_WIDE_LANES)
+// Whether the processor (and the system, which must save the wide registers) runs AVX2.
+const bool wide = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
+#else
+const bool wide = false;
+#endif
+
+bool silent(int countdown, float amplitude) {
+    return countdown < 0 || amplitude == 0.0f;
+}
+
+}  // namespace
+
+bool FusedVoiceKernel::handles(const KeyVoice& voice) noexcept {
+    if (!voice.hammer) {
+        return false;
+    }
+    auto held = [](const Resonator& r) {
+        return r.held == 1.0f || silent(r.countdown, r.amplitude);
+    };
+    return voice.thumpFilter->mode == StateVariableFilter::kLowPass &&
+           voice.outputFilter->mode == StateVariableFilter::kHighPass && held(*voice.bell1) &&
+           held(*voice.bell2);
+}
+
+bool FusedVoiceKernel::wideLanes() noexcept {
+    return wide;
+}
+
+void FusedVoiceKernel::render(KeyVoice* const* voices, int count, int channels,
+                              float* const outputs[2], int stride) noexcept {
+#if defined(ORVANE_WIDE_LANES)
+    if (wide && count >= 3 && count <= kLanes) {
+        renderLanes<8>(voices, count, channels, outputs, stride, &runWide);
+        return;
+    }
+#endif
+    renderPortable(voices, count, channels, outputs, stride);
+}
+
+void FusedVoiceKernel::renderPortable(KeyVoice* const* voices, int count, int channels,
+                                      float* const outputs[2], int stride) noexcept {
+    // Groups one after the other keep the voices' order in the mix.
+    for (int done = 0; done < count;) {
+        const int part = std::min(count - done, kPortableLanes);
+        if (part == 1) {
+            renderLanes<1>(voices + done, 1, channels, outputs, stride, &renderFusedLanes<1, 1>);
+        } else if (part == 2) {
+            renderLanes<2>(voices + done, 2, channels, outputs, stride, &renderFusedLanes<2, 2>);
+        } else {
+            renderLanes<4>(voices + done, part, channels, outputs, stride, &renderFusedLanes<4, 2>);
+        }
+        done += part;
+    }
+}
+
+template <int L>
+void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int channels,
+                                   float* const outputs[2], int stride, Loop<L> loop) noexcept {
+    const int n = voices[0]->frames();
+    FusedVoiceLanes<L> s{};  // unused lanes stay all zero: silent, and their results are dropped
+    s.frames = n;
+    s.count = count;
+    s.channels = channels;
+    s.outputs[0] = outputs != nullptr ? outputs[0] : nullptr;
+    s.outputs[1] = outputs != nullptr ? outputs[1] : nullptr;
+    s.stride = stride;
+
+    for (int l = 0; l < count; ++l) {
+        const KeyVoice& v = *voices[l];
+        const Hammer& h = *v.hammer;
+        s.amplitude[l] = h.amplitude;
+        s.pole[l] = h.pole;
+        s.time[l] = h.time;
+        s.power[l] = h.power;
+        s.order[l] = h.order;
+        const bool runs = !(h.time > h.length || h.order == 0);
+        s.pulsing[l] = runs ? -1 : 0;
+        s.pulse = s.pulse || runs;
+
+        const Resonator* resonators[kResonators] = {v.tine.get(), v.bell1.get(), v.bell2.get()};
+        for (int r = 0; r < kResonators; ++r) {
+            const Resonator& res = *resonators[r];
+            s.cosOmega[r][l] = res.cosOmega;
+            s.decay[r][l] = res.decay;
+            s.gain[r][l] = res.amplitude;
+            s.s1[r][l] = res.s1;
+            s.s2[r][l] = res.s2;
+            const bool sounds = !silent(res.countdown, res.amplitude);
+            s.sounding[r][l] = sounds ? -1 : 0;
+            s.bells = s.bells || (r != kTine && sounds);
+        }
+        const Resonator& tine = *v.tine;
+        s.damperAlpha[l] = tine.damperAlpha;
+        s.damperFloor[l] = tine.damperFloor;
+        s.damperState[l] = tine.damperState;
+        const bool contact = s.sounding[kTine][l] != 0 && tine.held != 1.0f;
+        s.contacting[l] = contact ? -1 : 0;
+        s.damper = s.damper || contact;
+
+        const StateVariableFilter& thump = *v.thumpFilter;
+        s.thumpF[l] = thump.f;
+        s.thumpDamping[l] = thump.damping;
+        s.thumpGain[l] = thump.gain;
+        s.thumpBand[l] = thump.band;
+        s.thumpLow[l] = thump.low;
+        const StateVariableFilter& out = *v.outputFilter;
+        s.outF[l] = out.f;
+        s.outDamping[l] = out.damping;
+        s.outGain[l] = out.gain;
+        s.outBand[l] = out.band;
+        s.outLow[l] = out.low;
+
+        s.offset[l] = v.pickup->offset;
+        s.bias[l] = v.pickup->bias;
+        s.level[l] = v.level;
+        s.gainLeft[l] = v.gainLeft;
+        s.gainRight[l] = v.gainRight;
+    }
+
+    loop(s);
+
+    for (int l = 0; l < count; ++l) {
+        KeyVoice& v = *voices[l];
+        Hammer& h = *v.hammer;
+        if (s.pulsing[l] != 0) {
+            h.time = s.time[l];
+            h.power = s.power[l];
+        } else {
+            h.time += static_cast<float>(n);
+        }
+
+        Resonator* resonators[kResonators] = {v.tine.get(), v.bell1.get(), v.bell2.get()};
+        for (int r = 0; r < kResonators; ++r) {
+            Resonator& res = *resonators[r];
+            if (s.sounding[r][l] == 0) {
+                continue;  // a silent resonator keeps its state and its count
+            }
+            res.s1 = s.s1[r][l];
+            res.s2 = s.s2[r][l];
+            const bool input = (r == kTine ? s.tineInput[l] : s.bellInput[l]) != 0;
+            // The ring count restarts at every non-zero input sample and runs in whole slices.
+            res.countdown = (input ? res.ringSamples : res.countdown) - n;
+        }
+        v.tine->damperState = s.damperState[l];
+
+        v.thumpFilter->band = s.thumpBand[l];
+        v.thumpFilter->low = s.thumpLow[l];
+        v.outputFilter->band = s.outBand[l];
+        v.outputFilter->low = s.outLow[l];
+
+        v.level = s.level[l];
+        if (s.died[l] != 0) {
+            v.active = false;
+        }
+    }
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+class KeyVoice;
+template <int L>
+struct FusedVoiceLanes;
+
+// The fast render of key voices: several voices at once, one vector lane each, with every
+// component of a voice fused into one loop per slice and all state in registers. Per sample and
+// lane it computes, in the order the data flows,
+//   hammer pulse x → thump low-pass (reads x) → tine (reads x; after release its damper contact
+//   d makes the bells' input x + d) → bell partials → pickup → output high-pass → level,
+// which equals the component-by-component render of KeyVoice because each component at sample i
+// reads only its inputs at sample i. The arithmetic is the components' own, operation for
+// operation (resonator steps in double with float state, everything else in float), so the
+// result is the same to the bit. Components that are silent in every lane (hammer pulse over,
+// bells past their ring time, no damper contact) are left out of the loop for the whole slice;
+// silent lanes of a running component are computed and their results dropped. The lanes' outputs
+// are mixed into the channels in the order the voices are given, as the voices would mix one
+// after the other.
+//
+// The portable lanes run four voices on the baseline vector unit; on x86-64 processors with
+// AVX2 the wide lanes run eight (chosen once, at load time).
+class FusedVoiceKernel {
+public:
+    static constexpr int kLanes = 8;          // the most voices one call takes
+    static constexpr int kPortableLanes = 4;  // voices per loop without the wide lanes
+
+    // Whether the voice's network is the one the kernel computes: initialised, thump filter in
+    // low-pass and output filter in high-pass mode (as every configured key is), bells in held
+    // mode. Other voices render component by component.
+    static bool handles(const KeyVoice& voice) noexcept;
+
+    // Whether this processor runs the wide lanes.
+    static bool wideLanes() noexcept;
+
+    // Renders one slice (frameCount of the voices' context) of `count` (up to kLanes) active
+    // voices that share one context and mixes them, in the given order, into outputs[0] (and
+    // outputs[1] when channels is 2); updates their level and active flag.
+    static void render(KeyVoice* const* voices, int count, int channels, float* const outputs[2],
+                       int stride) noexcept;
+    // The same on the portable lanes only, four voices at a time (any count).
+    static void renderPortable(KeyVoice* const* voices, int count, int channels,
+                               float* const outputs[2], int stride) noexcept;
+
+private:
+    template <int L>
+    using Loop = void (*)(FusedVoiceLanes<L>& lanes) noexcept;
+
+    template <int L>
+    static void renderLanes(KeyVoice* const* voices, int count, int channels,
+                            float* const outputs[2], int stride, Loop<L> loop) noexcept;
+    // The eight-lane loop and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
+    static void runWide(FusedVoiceLanes<8>& lanes) noexcept;
+};

@@ -1,0 +1,556 @@
+#pragma once
+
+// The fused loop of FusedVoiceKernel over L key voices, one lane each. Private to the kernel's
+// sources: each of them compiles its own copy of the loop (the functions sit in an unnamed
+// namespace) for its own instruction set, so code built for a wider vector unit never stands in
+// for the portable one. Include nothing here that emits shared inline code.
+
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "AntiDenormal.h"
+
+#if defined(__SSE2__)
+#include <immintrin.h>  // exact conversions between the float and double lanes, done in place
+#define ORVANE_FUSED_X86 1
+#endif
+
+// The state and coefficients of L voices, one lane each, as the loop reads and writes them.
+// Masks are -1 (all bits set) for true and 0 for false.
+template <int L>
+struct FusedVoiceLanes {
+    static constexpr int kResonators = 3;  // tine, bell1, bell2
+    static constexpr int kMaxFrames = 256;
+
+    // the call: frames, voices (lanes in use) and where their sum goes
+    int frames;
+    int count;
+    int channels;
+    float* outputs[2];
+    int stride;
+    bool pulse;   // some lane's hammer pulse runs in this slice
+    bool bells;   // some lane's bell sounds
+    bool damper;  // some lane's tine sounds released
+
+    // hammer
+    float amplitude[L];
+    float pole[L];
+    float time[L];
+    float power[L];
+    int32_t order[L];
+    int32_t pulsing[L];  // the pulse runs in this slice (judged at its start)
+
+    // resonators: tine, bell1, bell2
+    float cosOmega[kResonators][L];
+    float decay[kResonators][L];
+    float gain[kResonators][L];
+    float s1[kResonators][L];
+    float s2[kResonators][L];
+    int32_t sounding[kResonators][L];  // judged at the start of the slice
+
+    // tine damper
+    float damperAlpha[L];
+    float damperFloor[L];
+    float damperState[L];
+    int32_t contacting[L];  // the tine sounds and is released
+
+    // thump low-pass and output high-pass
+    float thumpF[L];
+    float thumpDamping[L];
+    float thumpGain[L];
+    float thumpBand[L];
+    float thumpLow[L];
+    float outF[L];
+    float outDamping[L];
+    float outGain[L];
+    float outBand[L];
+    float outLow[L];
+
+    // pickup
+    float offset[L];
+    float bias[L];
+
+    // voice
+    float level[L];
+    float gainLeft[L];
+    float gainRight[L];
+
+    // what the slice saw
+    int32_t tineInput[L];  // a non-zero input sample reached the tine
+    int32_t bellInput[L];  // ... the bells
+    int32_t died[L];       // the running level fell below the silence level
+};
+
+namespace {
+
+// L lanes of floats and of float masks; the doubles of the resonator steps go in H = L / W
+// parts of W lanes (W floats of a part widen to one register of doubles). Every operation is the
+// IEEE operation of each lane, so a lane computes exactly what the scalar code computes.
+template <int L, int W>
+struct FusedVectors {
+    static constexpr int kW = W;
+    static constexpr int H = L / W;
+    typedef float F __attribute__((vector_size(4 * L)));
+    typedef float Part __attribute__((vector_size(4 * W)));
+    typedef double D __attribute__((vector_size(8 * W)));
+    typedef int32_t I __attribute__((vector_size(4 * L)));
+};
+
+// One lane is plain scalars, which the compiler keeps in registers.
+template <>
+struct FusedVectors<1, 1> {
+    static constexpr int kW = 1;
+    static constexpr int H = 1;
+    typedef float F;
+    typedef float Part;
+    typedef double D;
+    typedef int32_t I;
+};
+
+// Lane by lane conversion between float and double lanes of the same count.
+template <typename To, typename From>
+inline To convertLanes(const From& x) noexcept {
+    if constexpr (std::is_arithmetic_v<From>) {
+        return static_cast<To>(x);
+    } else {
+        return __builtin_convertvector(x, To);
+    }
+}
+
+template <typename V, typename T>
+inline void loadLanes(V& v, const T* p) noexcept {
+    std::memcpy(&v, p, sizeof v);
+}
+
+template <typename V, typename T>
+inline void storeLanes(T* p, const V& v) noexcept {
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Float lanes to double parts (H is 1 or 2). The x86 forms convert each half in place; the
+// generic form would take the lanes apart one by one on some compilers.
+template <typename V>
+inline void widenLanes(const typename V::F& f, typename V::D (&d)[V::H]) noexcept {
+    using D = typename V::D;
+    using Part [[maybe_unused]] = typename V::Part;  // for the generic forms
+    if constexpr (V::H == 1) {
+        d[0] = convertLanes<D>(f);
+    } else if constexpr (V::kW == 2) {
+#if defined(ORVANE_FUSED_X86)
+        const __m128 v = (__m128)f;
+        d[0] = (D)_mm_cvtps_pd(v);
+        d[1] = (D)_mm_cvtps_pd(_mm_movehl_ps(v, v));
+#else
+        d[0] = __builtin_convertvector((Part)__builtin_shufflevector(f, f, 0, 1), D);
+        d[1] = __builtin_convertvector((Part)__builtin_shufflevector(f, f, 2, 3), D);
+#endif
+    } else {
+        static_assert(V::kW == 4, "parts of one, two or four lanes");
+#if defined(__AVX__)
+        const __m256 v = (__m256)f;
+        d[0] = (D)_mm256_cvtps_pd(_mm256_castps256_ps128(v));
+        d[1] = (D)_mm256_cvtps_pd(_mm256_extractf128_ps(v, 1));
+#else
+        d[0] = __builtin_convertvector((Part)__builtin_shufflevector(f, f, 0, 1, 2, 3), D);
+        d[1] = __builtin_convertvector((Part)__builtin_shufflevector(f, f, 4, 5, 6, 7), D);
+#endif
+    }
+}
+
+// Double parts to float lanes, each value rounded to float.
+template <typename V>
+inline void narrowLanes(const typename V::D (&d)[V::H], typename V::F& f) noexcept {
+    using F = typename V::F;
+    using Part [[maybe_unused]] = typename V::Part;  // for the generic forms
+    if constexpr (V::H == 1) {
+        f = convertLanes<F>(d[0]);
+    } else if constexpr (V::kW == 2) {
+#if defined(ORVANE_FUSED_X86)
+        f = (F)_mm_movelh_ps(_mm_cvtpd_ps((__m128d)d[0]), _mm_cvtpd_ps((__m128d)d[1]));
+#else
+        const Part lo = __builtin_convertvector(d[0], Part);
+        const Part hi = __builtin_convertvector(d[1], Part);
+        f = __builtin_shufflevector(lo, hi, 0, 1, 2, 3);
+#endif
+    } else {
+#if defined(__AVX__)
+        f = (F)_mm256_insertf128_ps(_mm256_castps128_ps256(_mm256_cvtpd_ps((__m256d)d[0])),
+                                    _mm256_cvtpd_ps((__m256d)d[1]), 1);
+#else
+        const Part lo = __builtin_convertvector(d[0], Part);
+        const Part hi = __builtin_convertvector(d[1], Part);
+        f = __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
+#endif
+    }
+}
+
+// A double part rounded to float and widened again: the float state of a resonator.
+template <typename V>
+inline void roundToFloat(typename V::D& d) noexcept {
+    using D = typename V::D;
+#if defined(__AVX__)
+    if constexpr (V::kW == 4) {
+        d = (D)_mm256_cvtps_pd(_mm256_cvtpd_ps((__m256d)d));
+        return;
+    }
+#endif
+#if defined(ORVANE_FUSED_X86)
+    if constexpr (V::kW == 2) {
+        d = (D)_mm_cvtps_pd(_mm_cvtpd_ps((__m128d)d));
+        return;
+    }
+#endif
+    d = convertLanes<D>(convertLanes<typename V::Part>(d));
+}
+
+// KeyVoice's deactivation rule: the running peak of the squared output falls by 0.99 per
+// sample; below 1e-10 the voice has died.
+constexpr float kFusedLevelFall = 0.99f;
+constexpr float kFusedSilenceLevel = 1e-10f;
+
+// The fused loop over n samples of L lanes. Pulse, Bells and Damper say whether any lane has a
+// running hammer pulse, a sounding bell, a released sounding tine; when false that part is
+// left out (its output is zero in every lane). Writes each sample's L outputs to ys[i·L + l].
+template <int L, int W, bool Pulse, bool Bells, bool Damper>
+void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
+    using V = FusedVectors<L, W>;
+    using F = typename V::F;
+    using Part = typename V::Part;
+    using D = typename V::D;
+    using I = typename V::I;
+    constexpr int H = V::H;
+    constexpr int R = FusedVoiceLanes<L>::kResonators;
+    const F zero = {};
+
+    // hammer: k-th sample after the strike a·(1 + k)^order·pole^(k + 2)
+    F amplitude, pole, t, q;
+    I order, pulsing;
+    loadLanes(amplitude, s.amplitude);
+    loadLanes(pole, s.pole);
+    loadLanes(t, s.time);
+    loadLanes(q, s.power);
+    loadLanes(order, s.order);
+    loadLanes(pulsing, s.pulsing);
+    int highestOrder = 1;
+    for (int l = 0; l < L; ++l) {
+        if (s.pulsing[l] != 0 && s.order[l] > highestOrder) {
+            highestOrder = s.order[l];
+        }
+    }
+
+    // resonators: steps in double, state rounded to float every sample
+    D c[R][H], k[R][H], a[R][H], z1[R][H], z2[R][H];
+    I on[R];
+    for (int r = 0; r < R; ++r) {
+        for (int h = 0; h < H; ++h) {
+            Part p;
+            loadLanes(p, s.cosOmega[r] + h * W);
+            c[r][h] = convertLanes<D>(p);
+            loadLanes(p, s.decay[r] + h * W);
+            k[r][h] = convertLanes<D>(p);
+            loadLanes(p, s.gain[r] + h * W);
+            a[r][h] = convertLanes<D>(p);
+            loadLanes(p, s.s1[r] + h * W);
+            z1[r][h] = convertLanes<D>(p);
+            loadLanes(p, s.s2[r] + h * W);
+            z2[r][h] = convertLanes<D>(p);
+        }
+        loadLanes(on[r], s.sounding[r]);
+    }
+    D damperAlpha[H];
+    for (int h = 0; h < H; ++h) {
+        Part p;
+        loadLanes(p, s.damperAlpha + h * W);
+        damperAlpha[h] = convertLanes<D>(p);
+    }
+    F damperFloor, damperState;
+    I contacting;
+    loadLanes(damperFloor, s.damperFloor);
+    loadLanes(damperState, s.damperState);
+    loadLanes(contacting, s.contacting);
+
+    F tf, tq, tg, tb, tl, of, oq, og, ob, ol, offset, bias, peak;
+    loadLanes(tf, s.thumpF);
+    loadLanes(tq, s.thumpDamping);
+    loadLanes(tg, s.thumpGain);
+    loadLanes(tb, s.thumpBand);
+    loadLanes(tl, s.thumpLow);
+    loadLanes(of, s.outF);
+    loadLanes(oq, s.outDamping);
+    loadLanes(og, s.outGain);
+    loadLanes(ob, s.outBand);
+    loadLanes(ol, s.outLow);
+    loadLanes(offset, s.offset);
+    loadLanes(bias, s.bias);
+    loadLanes(peak, s.level);
+    const D antiDenormal = static_cast<double>(kAntiDenormal) + D{};
+
+    I tineInput = {};
+    I bellInput = {};
+    I died = {};
+
+    // One resonator step of every lane for input xd: the output y as floats.
+    auto ring = [&](int r, const D(&xd)[H], F& y) {
+        D out[H];
+        for (int h = 0; h < H; ++h) {
+            const D v = k[r][h] * (z1[r][h] + xd[h]);
+            const D w = c[r][h] * (v + z2[r][h]);
+            const D u = w + v;
+            z1[r][h] = w - z2[r][h];
+            roundToFloat<V>(z1[r][h]);
+            z2[r][h] = u;
+            roundToFloat<V>(z2[r][h]);
+            out[h] = a[r][h] * u;
+        }
+        narrowLanes<V>(out, y);
+        y = on[r] ? y : zero;
+    };
+
+    for (int i = 0; i < n; ++i) {
+        // hammer → buffer 0
+        F x = zero;
+        if constexpr (Pulse) {
+            q = q * pole;
+            F tn = t;
+            for (int m = 1; m < highestOrder; ++m) {
+                tn = order > m ? tn * t : tn;
+            }
+            x = pulsing ? amplitude * tn * q : zero;
+            t = t + 1.0f;
+            tineInput |= x != zero;
+        }
+
+        // thump: low-pass of the clean pulse → buffer 4
+        const F th = x - tq * tb - tl;
+        tb = tb + tf * th;
+        tl = tl + tf * tb;
+        const F thump = tg * tl;
+
+        // tine → buffer 1
+        D xd[H];
+        widenLanes<V>(x, xd);
+        F tine;
+        ring(0, xd, tine);
+
+        // damper contact of the released tine: added to buffer 0 where the tine swings below 0
+        F xb = x;
+        if constexpr (Damper) {
+            const I touch = contacting & (tine < zero);
+            const F clipped = tine < damperFloor ? damperFloor : tine;
+            D dd[H], cd[H], next[H];
+            widenLanes<V>(damperState, dd);
+            widenLanes<V>(clipped, cd);
+            for (int h = 0; h < H; ++h) {
+                next[h] = dd[h] + damperAlpha[h] * (cd[h] - dd[h] + antiDenormal);
+            }
+            F updated;
+            narrowLanes<V>(next, updated);
+            damperState = touch ? updated : damperState;
+            xb = touch ? x + damperState : x;
+        }
+        if constexpr (Pulse || Damper) {
+            bellInput |= xb != zero;
+        }
+
+        // bells → buffers 2 and 3, read by the pickup as their sum
+        F bells = zero;
+        if constexpr (Bells) {
+            D xbd[H];
+            if constexpr (Damper) {
+                widenLanes<V>(xb, xbd);
+            } else {
+                for (int h = 0; h < H; ++h) {
+                    xbd[h] = xd[h];
+                }
+            }
+            F bell1, bell2;
+            ring(1, xbd, bell1);
+            ring(2, xbd, bell2);
+            bells = bell1 + bell2;
+        }
+
+        // pickup → buffer 5; without bells the last term is (0 + 0)·y, which adds nothing
+        const F px = tine + thump + offset;
+        const F py = 1.0f / (1.0f + px * px);
+        F picked = py + bias;
+        if constexpr (Bells) {
+            picked = picked + bells * py;
+        }
+
+        // output high-pass, in place on buffer 5
+        const F oh = picked - oq * ob - ol;
+        ob = ob + of * oh;
+        ol = ol + of * ob;
+        const F out = og * oh;
+
+        // running peak of the squared output
+        const F e = out * out;
+        const F fallen = kFusedLevelFall * peak;
+        peak = e > fallen ? e : fallen;
+        died |= peak < kFusedSilenceLevel;
+
+        storeLanes(ys + i * L, out);
+    }
+
+    storeLanes(s.time, t);
+    storeLanes(s.power, q);
+    for (int r = 0; r < R; ++r) {
+        for (int h = 0; h < H; ++h) {
+            storeLanes(s.s1[r] + h * W, convertLanes<Part>(z1[r][h]));
+            storeLanes(s.s2[r] + h * W, convertLanes<Part>(z2[r][h]));
+        }
+    }
+    storeLanes(s.damperState, damperState);
+    storeLanes(s.thumpBand, tb);
+    storeLanes(s.thumpLow, tl);
+    storeLanes(s.outBand, ob);
+    storeLanes(s.outLow, ol);
+    storeLanes(s.level, peak);
+    storeLanes(s.tineInput, tineInput);
+    storeLanes(s.bellInput, bellInput);
+    storeLanes(s.died, died);
+}
+
+// The lanes of L samples from i on, lane by lane: the transpose of the L sample vectors.
+template <int L, typename F>
+inline void transposeLanes(const float* ys, F (&w)[L]) noexcept {
+    F v[L];
+    for (int j = 0; j < L; ++j) {
+        loadLanes(v[j], ys + j * L);
+    }
+    if constexpr (L == 4) {
+        const F t0 = __builtin_shufflevector(v[0], v[1], 0, 4, 1, 5);
+        const F t1 = __builtin_shufflevector(v[2], v[3], 0, 4, 1, 5);
+        const F t2 = __builtin_shufflevector(v[0], v[1], 2, 6, 3, 7);
+        const F t3 = __builtin_shufflevector(v[2], v[3], 2, 6, 3, 7);
+        w[0] = __builtin_shufflevector(t0, t1, 0, 1, 4, 5);
+        w[1] = __builtin_shufflevector(t0, t1, 2, 3, 6, 7);
+        w[2] = __builtin_shufflevector(t2, t3, 0, 1, 4, 5);
+        w[3] = __builtin_shufflevector(t2, t3, 2, 3, 6, 7);
+    } else {
+        static_assert(L == 8, "four or eight lanes");
+        F a[8], b[8];
+        for (int j = 0; j < 8; j += 2) {  // pairs within each half
+            a[j] = __builtin_shufflevector(v[j], v[j + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+            a[j + 1] = __builtin_shufflevector(v[j], v[j + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+        }
+        for (int j = 0; j < 8; j += 4) {  // quadruples within each half
+            for (int m = 0; m < 2; ++m) {
+                b[j + 2 * m] =
+                    __builtin_shufflevector(a[j + m], a[j + m + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+                b[j + 2 * m + 1] =
+                    __builtin_shufflevector(a[j + m], a[j + m + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+            }
+        }
+        for (int l = 0; l < 4; ++l) {  // the halves
+            w[l] = __builtin_shufflevector(b[l], b[l + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+            w[l + 4] = __builtin_shufflevector(b[l], b[l + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+        }
+    }
+}
+
+// Adds the outputs of the lanes in use into the channels, lane after lane into each sample as
+// the voices would add one after the other: mono as they are, stereo scaled by each voice's
+// gains. Channel counts other than 1 and 2 mix nothing.
+template <int L, int W>
+void mixFusedLanes(const FusedVoiceLanes<L>& s, const float* ys) noexcept {
+    float* out0 = s.outputs[0];
+    float* out1 = s.outputs[1];
+    const bool stereo = s.channels == 2;
+    if (out0 == nullptr || !(s.channels == 1 || (stereo && out1 != nullptr))) {
+        return;
+    }
+    const int n = s.frames;
+    int i = 0;
+    if constexpr (L == 4 || L == 8) {
+        if (s.stride == 1) {
+            using F = typename FusedVectors<L, W>::F;
+            F left[L], right[L];
+            for (int l = 0; l < L; ++l) {
+                left[l] = s.gainLeft[l] + F{};
+                right[l] = s.gainRight[l] + F{};
+            }
+            for (; i + L <= n; i += L) {
+                F w[L];
+                transposeLanes<L>(ys + i * L, w);
+                F o0, o1;
+                loadLanes(o0, out0 + i);
+                if (stereo) {
+                    loadLanes(o1, out1 + i);
+                    for (int l = 0; l < s.count; ++l) {
+                        o0 = o0 + w[l] * left[l];
+                        o1 = o1 + w[l] * right[l];
+                    }
+                    storeLanes(out1 + i, o1);
+                } else {
+                    for (int l = 0; l < s.count; ++l) {
+                        o0 = o0 + w[l];
+                    }
+                }
+                storeLanes(out0 + i, o0);
+            }
+        }
+    }
+    const int stride = s.stride;
+    if (stereo) {
+        for (; i < n; ++i) {
+            const float* y = ys + i * L;
+            float o0 = out0[i * stride];
+            float o1 = out1[i * stride];
+            for (int l = 0; l < s.count; ++l) {
+                o0 += y[l] * s.gainLeft[l];
+                o1 += y[l] * s.gainRight[l];
+            }
+            out0[i * stride] = o0;
+            out1[i * stride] = o1;
+        }
+    } else {
+        for (; i < n; ++i) {
+            const float* y = ys + i * L;
+            float o0 = out0[i * stride];
+            for (int l = 0; l < s.count; ++l) {
+                o0 += y[l];
+            }
+            out0[i * stride] = o0;
+        }
+    }
+}
+
+// One slice of the lanes: the loop variant for the parts that sound (chosen once per slice),
+// then the mix.
+template <int L, int W>
+void renderFusedLanes(FusedVoiceLanes<L>& s) noexcept {
+    alignas(64) float ys[FusedVoiceLanes<L>::kMaxFrames * L];
+    const int n = s.frames;
+    const int variant = (s.pulse ? 4 : 0) + (s.bells ? 2 : 0) + (s.damper ? 1 : 0);
+    switch (variant) {
+        case 0:
+            runFusedLanes<L, W, false, false, false>(s, n, ys);
+            break;
+        case 1:
+            runFusedLanes<L, W, false, false, true>(s, n, ys);
+            break;
+        case 2:
+            runFusedLanes<L, W, false, true, false>(s, n, ys);
+            break;
+        case 3:
+            runFusedLanes<L, W, false, true, true>(s, n, ys);
+            break;
+        case 4:
+            runFusedLanes<L, W, true, false, false>(s, n, ys);
+            break;
+        case 5:
+            runFusedLanes<L, W, true, false, true>(s, n, ys);
+            break;
+        case 6:
+            runFusedLanes<L, W, true, true, false>(s, n, ys);
+            break;
+        default:
+            runFusedLanes<L, W, true, true, true>(s, n, ys);
+            break;
+    }
+    mixFusedLanes<L, W>(s, ys);
+}
+
+}  // namespace

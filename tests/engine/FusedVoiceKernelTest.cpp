@@ -1,0 +1,467 @@
+// The fused kernel against the component-by-component render it replaces. Both compute the same
+// IEEE operations in the same order per lane and sample (resonator steps in double with float
+// state, the rest in float; no fused multiply-add in an ISO C++ build without -march=native), and
+// the kernel mixes its lanes into each sample in key order as the voices did one after the
+// other. So the outputs are compared for exact equality: the largest absolute difference
+// allowed, and found, is 0.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ChannelBuffers.h"
+#include "FusedVoiceKernel.h"
+#include "KeyVoice.h"
+#include "PianoCore.h"
+
+#if defined(ORVANE_DEMO_MID)
+#include "BlockScheduler.h"
+#include "MidiFile.h"
+#include "TempoMap.h"
+#endif
+
+namespace {
+
+constexpr int kSlice = 256;
+
+// The values the plug-in's module sends with its defaults, but for "Voices".
+void applyDefaults(PianoCore& core, float voices, float rate = 44100.0f) {
+    const float values[PianoCore::kValueCount] = {0,      100, 100,  1, 1,   0.1f, 0.1f, 100,
+                                                  voices, 0,   0.4f, 0, 0,   0,    0,    0,
+                                                  0,      0,   0,    0, 180, 0,    rate};
+    core.applyParameters(values, PianoCore::kSelectorAll);
+}
+
+// A key's configuration from the engine's per-note arrays, as a note-on hands it over.
+NoteConfiguration configurationFor(const PianoCore& c, int note) {
+    const auto n = static_cast<size_t>(note);
+    NoteConfiguration v;
+    v.hammerOrder = c.hammerOrder[n];
+    v.hammerPole = c.hammerPole[n];
+    v.hammerLevel = c.hammerLevel[n];
+    v.hammerVelocitySens = c.hammerVelocitySens[n];
+    v.tineFrequency = c.tineFrequency[n];
+    v.tineDecayCoef = c.tineDecayCoef[n];
+    v.tineReleaseCoef = c.tineReleaseCoef[n];
+    v.tineRingTime = c.tineRingTime[n];
+    v.bellRingTime = c.bellRingTime[n];
+    v.bell1Frequency = c.bell1Frequency[n];
+    v.bell1HoldCoef = c.bellHoldCoef[n];
+    v.bell1ReleaseCoef = c.bellReleaseCoef[n];
+    v.bell1Level = c.bellLevel[n];
+    v.bell2Frequency = c.bell2Frequency[n];
+    v.bell2HoldCoef = c.bellHoldCoef[n];
+    v.bell2ReleaseCoef = c.bellReleaseCoef[n];
+    v.bell2Level = c.bellLevel[n];
+    v.damperLevel = c.damperLevel[n];
+    v.thumpCutoff = c.thumpCutoff[n];
+    v.thumpQ = c.thumpQ[n];
+    v.thumpGain = c.thumpGain[n];
+    v.pickupOffset = c.pickupOffset[n];
+    v.outputCutoff = c.outputCutoff[n];
+    v.outputQ = c.outputQ[n];
+    v.outputGain = c.outputGain[n];
+    v.stereoSpread = c.stereoSpreadNow();
+    v.velocityCurve = c.velocityCurve[n];
+    return v;
+}
+
+const PianoCore& voicing() {
+    static const std::unique_ptr<PianoCore> core = [] {
+        auto c = std::make_unique<PianoCore>();
+        c->setup(1, 2, 44100.0f);
+        applyDefaults(*c, 20.0f);
+        return c;
+    }();
+    return *core;
+}
+
+// How the fused voices of a test reach the kernel: as one group through the dispatcher (eight
+// lanes on processors with AVX2), as groups of the portable lanes, or one by one through
+// KeyVoice::render.
+enum class Path { dispatched, portable, single };
+
+std::string pathName(const ::testing::TestParamInfo<Path>& info) {
+    switch (info.param) {
+        case Path::dispatched:
+            return "Dispatched";
+        case Path::portable:
+            return "Portable";
+        default:
+            return "Single";
+    }
+}
+
+// Voices twice over: the "fused" set renders through the kernel, the "reference" set component
+// by component; every operation is applied to both.
+class Twins {
+public:
+    Twins(int count, Path how) : voices(count), path(how) {
+        context.frameCount = kSlice;
+        for (auto& b : scratch) {
+            b.assign(kSlice, 0.0f);
+        }
+        for (int side = 0; side < 2; ++side) {
+            for (int l = 0; l < voices; ++l) {
+                auto k = std::make_unique<KeyVoice>(&context);
+                for (int i = 0; i < KeyVoice::kBuffers; ++i) {
+                    k->setInput(i, scratch[i].data());
+                }
+                k->init();
+                set[side].push_back(std::move(k));
+            }
+        }
+    }
+
+    template <typename Op>
+    void each(int l, Op op) {
+        op(*set[0][static_cast<size_t>(l)]);
+        op(*set[1][static_cast<size_t>(l)]);
+    }
+    void strike(int l, int note, const NoteConfiguration& v, float velocity) {
+        each(l, [&](KeyVoice& k) {
+            k.keyIndex = note - PianoCore::kLowestNote;
+            k.configureNote(v);
+            k.setVelocity(velocity);
+            k.trigger();
+        });
+    }
+    KeyVoice& fused(int l) { return *set[0][static_cast<size_t>(l)]; }
+    KeyVoice& reference(int l) { return *set[1][static_cast<size_t>(l)]; }
+
+    // One slice of n frames of every voice, into channels that already hold a signal. Expects
+    // identical channels, levels and activity.
+    void slice(int n, int channels = 2, int stride = 1) {
+        context.frameCount = n;
+        const auto size = static_cast<size_t>(n * stride);
+        std::vector<float> out[2][2];
+        for (auto& side : out) {
+            side[0].assign(size, 0.25f);
+            side[1].assign(size, -0.5f);
+        }
+        float* const fusedOut[2] = {out[0][0].data(), out[0][1].data()};
+        float* const referenceOut[2] = {out[1][0].data(), out[1][1].data()};
+        std::vector<KeyVoice*> group;
+        for (int l = 0; l < voices; ++l) {
+            if (fused(l).isActive()) {
+                group.push_back(&fused(l));
+                if (path == Path::single) {
+                    fused(l).render(channels, fusedOut, stride);
+                }
+            }
+            reference(l).renderComponents(channels, referenceOut, stride);
+        }
+        if (path != Path::single && !group.empty()) {
+            ASSERT_TRUE(std::all_of(group.begin(), group.end(),
+                                    [](KeyVoice* k) { return FusedVoiceKernel::handles(*k); }));
+            const int count = static_cast<int>(group.size());
+            if (path == Path::portable) {
+                FusedVoiceKernel::renderPortable(group.data(), count, channels, fusedOut, stride);
+            } else {
+                FusedVoiceKernel::render(group.data(), count, channels, fusedOut, stride);
+            }
+        }
+        for (int c = 0; c < 2; ++c) {
+            for (size_t i = 0; i < size; ++i) {
+                ASSERT_EQ(out[0][c][i], out[1][c][i])
+                    << "slice " << sliceCount << " channel " << c << " sample " << i;
+            }
+        }
+        for (int l = 0; l < voices; ++l) {
+            ASSERT_EQ(fused(l).isActive(), reference(l).isActive()) << "voice " << l;
+            ASSERT_EQ(fused(l).levelNow(), reference(l).levelNow()) << "voice " << l;
+        }
+        for (size_t i = 0; i < size; ++i) {
+            peak = std::max(peak, std::fabs(static_cast<double>(out[1][0][i]) - 0.25));
+        }
+        ++sliceCount;
+    }
+    void slices(int count, int n = kSlice) {
+        for (int s = 0; s < count && !::testing::Test::HasFatalFailure(); ++s) {
+            slice(n);
+        }
+    }
+
+    RenderContext context;
+    std::vector<float> scratch[KeyVoice::kBuffers];
+    std::vector<std::unique_ptr<KeyVoice>> set[2];
+    int voices;
+    Path path;
+    int sliceCount = 0;
+    double peak = 0.0;  // largest change of the reference's first channel: something sounded
+};
+
+class FusedVoiceKernelPaths : public ::testing::TestWithParam<Path> {};
+
+TEST_P(FusedVoiceKernelPaths, ReleasedTineDrivesTheBellsThroughTheDamper) {
+    // A4 with a loud damper (20 times the voicing's): after the release the tine's negative
+    // swings feed the contact signal into the bells, which restarts their ring count too.
+    NoteConfiguration v = configurationFor(voicing(), 69);
+    v.damperLevel = 0.02f;
+    Twins t(1, GetParam());
+    t.strike(0, 69, v, 0.9f);
+    t.slices(6);
+    t.each(0, [](KeyVoice& k) { k.release(); });
+    for (int n : {1, 17, 256, 100, 255, 3}) {
+        t.slice(n);
+    }
+    t.slices(40);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_GT(t.peak, 1e-3);
+
+    // The case must exercise the contact: without the damper the same voice sounds different.
+    Twins quiet(1, GetParam());
+    NoteConfiguration undamped = v;
+    undamped.damperLevel = 0.0f;
+    quiet.strike(0, 69, undamped, 0.9f);
+    Twins loud(1, GetParam());
+    loud.strike(0, 69, v, 0.9f);
+    std::vector<float> a(kSlice), b(kSlice);
+    bool differs = false;
+    for (int s = 0; s < 20; ++s) {
+        if (s == 6) {
+            quiet.fused(0).release();
+            loud.fused(0).release();
+        }
+        std::fill(a.begin(), a.end(), 0.0f);
+        std::fill(b.begin(), b.end(), 0.0f);
+        float* const oa[2] = {a.data(), nullptr};
+        float* const ob[2] = {b.data(), nullptr};
+        quiet.fused(0).render(1, oa, 1);
+        loud.fused(0).render(1, ob, 1);
+        differs = differs || a != b;
+    }
+    EXPECT_TRUE(differs);
+}
+
+TEST_P(FusedVoiceKernelPaths, RestrikesAndReleasesAtAnySliceBoundary) {
+    Twins t(3, GetParam());
+    const PianoCore& c = voicing();
+    t.strike(0, 33, configurationFor(c, 33), 1.0f);
+    t.strike(1, 60, configurationFor(c, 60), 0.5f);
+    t.strike(2, 96, configurationFor(c, 96), 0.8f);
+    const int sizes[] = {256, 5, 256, 131, 1, 256, 64};
+    for (int round = 0; round < 12 && !HasFatalFailure(); ++round) {
+        t.slice(sizes[round % 7]);
+        const int l = round % 3;
+        if (round % 4 == 1) {
+            t.each(l, [](KeyVoice& k) { k.trigger(); });  // re-strike while ringing
+        } else if (round % 4 == 3) {
+            t.each(l, [](KeyVoice& k) { k.release(); });
+        }
+        t.slice(sizes[(round + 3) % 7]);
+    }
+    t.slices(30);
+    EXPECT_GT(t.peak, 1e-3);
+}
+
+TEST_P(FusedVoiceKernelPaths, LanesOfEveryPulseOrderAndState) {
+    // Eight lanes that differ in everything the kernel decides per lane: pulse orders 1 to 7
+    // (7 is beyond the voicing's range), pulses starting while others have ended, released
+    // tines, bells silent in one lane while the others' ring, velocity curves 0 and 7.
+    const PianoCore& c = voicing();
+    Twins t(8, GetParam());
+    for (int l = 0; l < 8; ++l) {
+        const int note = 24 + 11 * l;
+        NoteConfiguration v = configurationFor(c, note);
+        v.hammerOrder = 1 + l % 7;
+        v.velocityCurve = l % 3 == 0 ? 0 : 7;
+        if (l == 2) {
+            v.bellRingTime = 0.002f;  // 88 samples: silent after the first slices
+        }
+        t.strike(l, note, v, 0.3f + 0.09f * static_cast<float>(l));
+    }
+    t.slices(3);
+    t.each(1, [](KeyVoice& k) { k.release(); });
+    t.each(6, [](KeyVoice& k) { k.release(); });
+    t.slice(200);
+    t.each(3, [](KeyVoice& k) { k.trigger(); });
+    t.slices(20, 97);
+    t.each(0, [](KeyVoice& k) { k.release(); });
+    t.each(5, [](KeyVoice& k) { k.trigger(); });
+    t.slices(20);
+    EXPECT_GT(t.peak, 1e-3);
+}
+
+TEST_P(FusedVoiceKernelPaths, RingTimeSilenceAndRevivalMatch) {
+    // Ring times of a few slices: the resonators fall silent at a slice start, keep their state,
+    // and sound again on the next strike; the release restarts the bells' count.
+    NoteConfiguration v = configurationFor(voicing(), 57);
+    v.tineRingTime = 0.02f;   // 882 samples
+    v.bellRingTime = 0.007f;  // 308 samples
+    Twins t(2, GetParam());
+    t.strike(0, 57, v, 1.0f);
+    t.strike(1, 45, configurationFor(voicing(), 45), 0.7f);
+    t.slices(8, 200);
+    t.each(0, [](KeyVoice& k) { k.trigger(); });
+    t.slices(8, 256);
+    t.each(0, [](KeyVoice& k) { k.release(); });
+    t.slices(30, 77);
+    EXPECT_GT(t.peak, 1e-3);
+}
+
+TEST_P(FusedVoiceKernelPaths, VoicesFallInactiveInTheSameSlice) {
+    // A short note: released after one slice with the voicing's fast release, so both renders
+    // must find the running level below 1e-10 in the same slice. A silent configuration falls
+    // inactive in its 2292nd sample (0.99^2292 < 1e-10 < 0.99^2291), here in one-sample slices.
+    Twins t(3, GetParam());
+    t.strike(0, 84, configurationFor(voicing(), 84), 0.6f);
+    t.strike(2, 70, configurationFor(voicing(), 70), 0.6f);
+    t.slice(256);
+    t.each(0, [](KeyVoice& k) { k.release(); });
+    t.strike(1, 40, NoteConfiguration{}, 1.0f);
+    for (int s = 0; s < 2291 && !HasFatalFailure(); ++s) {
+        t.slice(1);
+    }
+    EXPECT_TRUE(t.fused(1).isActive());
+    t.slice(1);
+    EXPECT_FALSE(t.fused(1).isActive());
+    for (int s = 0; s < 4000 && t.fused(0).isActive() && !HasFatalFailure(); ++s) {
+        t.slice(256);
+    }
+    EXPECT_FALSE(t.fused(0).isActive());
+    EXPECT_TRUE(t.fused(2).isActive());
+}
+
+TEST_P(FusedVoiceKernelPaths, MonoStereoStridesAndUnmixedChannelCounts) {
+    const PianoCore& c = voicing();
+    for (int channels : {1, 2, 3}) {
+        Twins t(5, GetParam());
+        for (int l = 0; l < 5; ++l) {
+            t.strike(l, 50 + 9 * l, configurationFor(c, 50 + 9 * l), 0.9f);
+        }
+        for (int s = 0; s < 6 && !HasFatalFailure(); ++s) {
+            t.slice(s == 2 ? 33 : 256, channels, s % 2 == 0 ? 1 : 2);
+        }
+        t.each(1, [](KeyVoice& k) { k.release(); });
+        for (int s = 0; s < 6 && !HasFatalFailure(); ++s) {
+            t.slice(256, channels, 1);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FusedVoiceKernel, FusedVoiceKernelPaths,
+                         ::testing::Values(Path::dispatched, Path::portable, Path::single),
+                         pathName);
+
+TEST(FusedVoiceKernel, UnconfiguredVoiceRendersByComponents) {
+    // Struck after a reset without a configuration (the engine's generation 0), both filters sit
+    // in mode 0: the kernel does not take such a voice, and render gives the reference result.
+    Twins t(1, Path::single);
+    t.each(0, [](KeyVoice& k) {
+        k.setVelocity(1.0f);
+        k.trigger();
+    });
+    EXPECT_FALSE(FusedVoiceKernel::handles(t.fused(0)));
+    t.slices(3, 100);
+}
+
+// The whole-engine render of one piece twice: through the kernel and component by component.
+struct EnginePair {
+    EnginePair(int outputs, float voices) {
+        for (PianoCore* c : {&fused, &reference}) {
+            c->setup(1, outputs, 44100.0f);
+            applyDefaults(*c, voices);
+            c->reset();
+        }
+        reference.useReferenceVoices(true);
+    }
+    // Plays the events (frames from 0) in host blocks; answers the largest absolute difference
+    // and the largest absolute sample of the reference.
+    template <typename Events>
+    std::pair<double, double> play(const Events& events, int64_t frames, int hostBlock,
+                                   int outputs) {
+        std::vector<float> a[2], b[2];
+        double difference = 0.0;
+        double peak = 0.0;
+        size_t next = 0;
+        for (int64_t start = 0; start < frames; start += hostBlock) {
+            const int n = static_cast<int>(std::min<int64_t>(hostBlock, frames - start));
+            for (; next < events.size() && events[next].frame < start + n; ++next) {
+                const auto& e = events[next];
+                for (PianoCore* c : {&fused, &reference}) {
+                    c->queueEvent(e.status & 0xF0, e.data1, e.data2, e.detune,
+                                  static_cast<int>(e.frame - start));
+                }
+            }
+            for (int ch = 0; ch < 2; ++ch) {
+                a[ch].assign(static_cast<size_t>(n), 0.0f);
+                b[ch].assign(static_cast<size_t>(n), 0.0f);
+            }
+            ChannelBuffers fa, fb;
+            fa[0] = {a[0].data(), 1, n};
+            fa[1] = {a[1].data(), 1, n};
+            fb[0] = {b[0].data(), 1, n};
+            fb[1] = {b[1].data(), 1, n};
+            fused.setPosition(0);
+            fused.render(fa, fa);
+            reference.setPosition(0);
+            reference.render(fb, fb);
+            for (int ch = 0; ch < outputs; ++ch) {
+                for (int i = 0; i < n; ++i) {
+                    difference = std::max(difference, std::fabs(double(a[ch][i]) - b[ch][i]));
+                    peak = std::max(peak, std::fabs(double(b[ch][i])));
+                }
+            }
+        }
+        return {difference, peak};
+    }
+    PianoCore fused;
+    PianoCore reference;
+};
+
+struct TimedEvent {
+    int64_t frame;
+    int status, data1, data2, detune;
+};
+
+TEST(FusedVoiceKernel, DenseMonoEngineRenderWithStealsAndDetunes) {
+    // 30 s of a dense pattern on a mono engine with "Voices" 6: steals leave released keys with
+    // damper noise, the pedal holds notes, a changing detune byte reconfigures ringing keys, and
+    // 300-frame host blocks put events at every offset of the 256-frame slices.
+    std::vector<TimedEvent> events;
+    uint32_t seed = 12345;
+    auto next = [&seed](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 8) % static_cast<uint32_t>(range));
+    };
+    int64_t frame = 0;
+    for (int i = 0; i < 600; ++i) {
+        frame += 200 + next(3000);
+        const int note = 21 + next(88);
+        events.push_back({frame, 0x90, note, 1 + next(127), next(21) - 10});
+        events.push_back({frame + 500 + next(20000), 0x80, note, 0, 0});
+        if (i % 40 == 0) {
+            events.push_back({frame + 17, 0xB0, 64, i % 80 == 0 ? 127 : 0, 0});
+        }
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const TimedEvent& x, const TimedEvent& y) { return x.frame < y.frame; });
+    EnginePair pair(1, 6.0f);
+    const auto [difference, peak] = pair.play(events, events.back().frame + 44100, 300, 1);
+    EXPECT_GT(peak, 0.05);
+    EXPECT_EQ(difference, 0.0);
+}
+
+#if defined(ORVANE_DEMO_MID)
+TEST(FusedVoiceKernel, DemoRenderEqualsTheComponentRender) {
+    // The demo piece with the plug-in's defaults ("Voices" 20), stereo, in 512-frame blocks,
+    // with 2 s of tail.
+    const MidiFile midi = MidiFile::load(ORVANE_DEMO_MID);
+    const TempoMap tempo(midi.division(), midi.tempoChanges());
+    std::vector<TimedEvent> events;
+    for (const MidiEvent& e : midi.events()) {
+        events.push_back({tempo.frameAt(e.tick, 44100), e.status, e.data1, e.data2, 0});
+    }
+    EnginePair pair(2, 20.0f);
+    const auto [difference, peak] = pair.play(events, events.back().frame + 2 * 44100, 512, 2);
+    EXPECT_GT(peak, 0.1);
+    EXPECT_EQ(difference, 0.0);
+}
+#endif
+
+}  // namespace
