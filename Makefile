@@ -31,6 +31,27 @@ bench: build
 clean:
 	rm -rf $(BUILD_DIR)
 
+# The 32-bit Windows module, cross-built with MinGW-w64 into build-win32/ and tested under Wine.
+WIN32_DIR ?= build-win32
+WIN32_CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: windows-deps windows test-windows
+
+windows-deps:
+	@bash scripts/install-win32-deps.sh
+	@bash scripts/build-win32-deps.sh $(WIN32_DIR)/deps
+
+windows: windows-deps
+	@cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.toolchain.cmake \
+	    -DORVANE_WIN32_DEPS_PREFIX=$(CURDIR)/$(WIN32_DIR)/deps/prefix \
+	    -DORVANE_GTEST_SOURCE_DIR=/usr/src/googletest \
+	    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
+	    -DORVANE_BUILD_BENCH=OFF $(WIN32_CMAKE_FLAGS) > /dev/null
+	@cmake --build $(WIN32_DIR) -j $(JOBS)
+
+test-windows: windows
+	@bash scripts/test-windows.sh $(WIN32_DIR)
+
 # Proof under stress: the suite under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/),
 # the thread stress program under ThreadSanitizer (build-tsan/), the libFuzzer targets for
 # FUZZ_SECONDS each (build-fuzz/, clang), and the soak render of SOAK_SECONDS of audio.

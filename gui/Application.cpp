@@ -33,7 +33,7 @@ std::string Application::resourceDirectory() const {
         return appDescriptor.resourcePath;
     }
     const std::string& module = appDescriptor.modulePath;
-    const size_t slash = module.find_last_of('/');
+    const size_t slash = module.find_last_of("/\\");  // platform hook: Windows paths use '\\'
     const std::string folder =
         slash == std::string::npos ? std::string("./") : module.substr(0, slash + 1);
     return folder + appDescriptor.resourceSuffix + "/";

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "DisplaySurface.h"
 #include "PngDecoder.h"
 
 std::unique_ptr<Image> Image::create(int32_t width, int32_t height, int32_t bitsPerPixel,
@@ -20,19 +21,34 @@ std::unique_ptr<Image> Image::create(int32_t width, int32_t height, int32_t bits
     if (!image) {
         return nullptr;
     }
-    image->buffer.reset(new (std::nothrow) uint8_t[bytes]);
-    if (!image->buffer) {
-        return nullptr;
+    int32_t row = width * step;
+    if (displaySurface) {
+        // Platform hook: the display surface (white and opaque) owns the pixels.
+        image->surface = DisplaySurface::create(width, height, bitsPerPixel);
+        if (!image->surface) {
+            return nullptr;
+        }
+        image->pixelData = image->surface->pixels();
+        row = image->surface->rowStep();
+        if (static_cast<uint64_t>(row) * static_cast<uint64_t>(height) > 0x7FFFFFFFu) {
+            return nullptr;  // padded rows beyond the byte-size field
+        }
+    } else {
+        // Plain memory starts cleared.
+        image->buffer.reset(new (std::nothrow) uint8_t[bytes]);
+        if (!image->buffer) {
+            return nullptr;
+        }
+        std::memset(image->buffer.get(), 0, bytes);
+        image->pixelData = image->buffer.get();
     }
-    // A display surface starts white and opaque; plain memory starts cleared.
-    std::memset(image->buffer.get(), displaySurface ? 0xFF : 0, bytes);
     image->imageFormat = bitsPerPixel == 8 ? (displaySurface ? kSurface8 : kPlain8)
                                            : (displaySurface ? kSurface32 : kPlain32);
     image->imageWidth = width;
     image->imageHeight = height;
     image->pixelStep = step;
-    image->rowBytes = width * step;
-    image->bufferBytes = static_cast<int32_t>(bytes);
+    image->rowBytes = row;
+    image->bufferBytes = row * height;
     image->cellW = width;
     image->cellH = height;
     return image;
@@ -64,6 +80,10 @@ std::unique_ptr<Image> Image::fromDecoder(PngDecoder& decoder, bool displaySurfa
 }
 
 Image::~Image() = default;
+
+intptr_t Image::surfaceHandle() const {
+    return surface ? surface->handle() : 0;
+}
 
 void Image::recogniseFilmStrip() {
     if (!buffer) {

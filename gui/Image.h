@@ -6,6 +6,7 @@
 
 #include "PixelRect.h"
 
+class DisplaySurface;
 class PngDecoder;
 
 // A bitmap of 8-bit (grey) or 32-bit pixels, rows from top to bottom; a 32-bit pixel holds the
@@ -52,14 +53,16 @@ public:
     int32_t byteSize() const { return bufferBytes; }
     bool hasDisplaySurface() const { return imageFormat == kSurface32 || imageFormat == kSurface8; }
     // First byte of the top row; null when the image has no pixels.
-    uint8_t* pixels() { return buffer.get(); }
-    const uint8_t* pixels() const { return buffer.get(); }
+    uint8_t* pixels() { return pixelData; }
+    const uint8_t* pixels() const { return pixelData; }
     uint8_t* pixelAddress(int32_t x, int32_t y) {
-        return buffer.get() + static_cast<ptrdiff_t>(y) * rowBytes + x * pixelStep;
+        return pixelData + static_cast<ptrdiff_t>(y) * rowBytes + x * pixelStep;
     }
     const uint8_t* pixelAddress(int32_t x, int32_t y) const {
-        return buffer.get() + static_cast<ptrdiff_t>(y) * rowBytes + x * pixelStep;
+        return pixelData + static_cast<ptrdiff_t>(y) * rowBytes + x * pixelStep;
     }
+    // Platform hook: the native bitmap of a display surface (a DIB section on Windows), else 0.
+    intptr_t surfaceHandle() const;
     PixelRect bounds() const { return PixelRect{0, 0, imageWidth, imageHeight}; }
 
     // Film strips.
@@ -90,7 +93,10 @@ private:
     int32_t pixelStep = 4;
     int32_t rowBytes = 0;
     int32_t bufferBytes = 0;
-    std::unique_ptr<uint8_t[]> buffer;
+    std::unique_ptr<uint8_t[]> buffer;  // plain memory
+    // Platform hook: formats 4 and 5 keep their pixels in a display surface.
+    std::unique_ptr<DisplaySurface> surface;
+    uint8_t* pixelData = nullptr;
     bool filmStrip = false;
     int32_t columns = 1;
     int32_t rows = 1;

@@ -6,6 +6,9 @@
 #elif defined(_MSC_VER) && defined(_M_IX86)
 #include <float.h>
 #define ORVANE_X87_MSVC 1
+#elif defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+// Platform hook (MinGW): the x87 control word itself, through fnstcw and fldcw.
+#define ORVANE_X87_GNU 1
 #endif
 
 #if defined(__SSE__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 1)
@@ -21,7 +24,7 @@ constexpr uint32_t kDenormalsAreZero = 0x0040;
 
 }  // namespace
 
-#if defined(ORVANE_X87_GLIBC) || defined(ORVANE_X87_MSVC)
+#if defined(ORVANE_X87_GLIBC) || defined(ORVANE_X87_MSVC) || defined(ORVANE_X87_GNU)
 const bool FloatingPointEnvironment::controlWordSupported = true;
 #else
 const bool FloatingPointEnvironment::controlWordSupported = false;
@@ -44,6 +47,13 @@ void FloatingPointEnvironment::setControlWord() noexcept {
 #elif defined(ORVANE_X87_MSVC)
     unsigned int current = 0;
     _controlfp_s(&current, _MCW_EM | _PC_53 | _RC_NEAR, _MCW_EM | _MCW_PC | _MCW_RC);
+#elif defined(ORVANE_X87_GNU)
+    // Bits 0-5 exception masks (all set), 8-9 precision (10: 53 bits), 10-11 rounding (00:
+    // nearest).
+    uint16_t cw = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(cw));
+    cw = static_cast<uint16_t>((cw & ~0x0F3Fu) | 0x023Fu);
+    __asm__ volatile("fldcw %0" : : "m"(cw));
 #endif
 }
 
@@ -55,6 +65,10 @@ uint32_t FloatingPointEnvironment::controlWord() noexcept {
 #elif defined(ORVANE_X87_MSVC)
     unsigned int cw = 0;
     _controlfp_s(&cw, 0, 0);
+    return cw;
+#elif defined(ORVANE_X87_GNU)
+    uint16_t cw = 0;
+    __asm__ volatile("fnstcw %0" : "=m"(cw));
     return cw;
 #else
     return 0;

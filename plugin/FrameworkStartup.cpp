@@ -4,6 +4,8 @@
 
 #if !defined(_WIN32)
 #include <dlfcn.h>
+#else
+#include "win32/ModuleInstance.h"  // platform hook: the DLL entry's instance handle
 #endif
 
 namespace {
@@ -49,6 +51,10 @@ bool FrameworkStartup::start() noexcept {
             handle = info.dli_fbase;
             path = info.dli_fname != nullptr ? info.dli_fname : "";
         }
+#else
+        // Platform hook: the instance handle stored by the DLL entry function, and its file.
+        handle = ModuleInstance::handle();
+        path = ModuleInstance::path();
 #endif
         app =
             std::make_unique<Application>(ApplicationDescriptor{appName, "", resSuffix, "", path});

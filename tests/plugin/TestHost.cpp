@@ -1,25 +1,26 @@
 #include "TestHost.h"
 
-#include <dlfcn.h>
+#include "SharedLibrary.h"
 
 intptr_t TestHost::versionAnswer = 2400;
 std::vector<TestHost::Request> TestHost::requests;
 
-TestHost::TestHost() : library(dlopen(ORVANE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL)) {
+TestHost::TestHost() : library(std::make_unique<SharedLibrary>(ORVANE_PLUGIN_PATH)) {
     requests.clear();
     versionAnswer = 2400;
 }
 
 TestHost::~TestHost() {
     close();
-    if (library != nullptr) {
-        dlclose(library);
-    }
+}
+
+bool TestHost::loaded() const {
+    return library->isLoaded();
 }
 
 vst2::AEffect* (*TestHost::entry(const char* name) const)(vst2::audioMasterCallback) {
     using Entry = vst2::AEffect* (*)(vst2::audioMasterCallback);
-    return library != nullptr ? reinterpret_cast<Entry>(dlsym(library, name)) : nullptr;
+    return reinterpret_cast<Entry>(library->symbol(name));
 }
 
 vst2::AEffect* TestHost::open(const char* entryName) {

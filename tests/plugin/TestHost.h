@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "vst2/Vst2Abi.h"
+
+class SharedLibrary;
 
 // A host as a music application is one: it loads the built module with the dynamic loader,
 // looks up its entry points and talks to the plug-in only through the effect record.
@@ -22,7 +25,7 @@ public:
     TestHost(const TestHost&) = delete;
     TestHost& operator=(const TestHost&) = delete;
 
-    bool loaded() const { return library != nullptr; }
+    bool loaded() const;
     vst2::AEffect* (*entry(const char* name) const)(vst2::audioMasterCallback);
 
     // Creates one plug-in through VSTPluginMain (or the named entry); none when refused.
@@ -47,6 +50,7 @@ private:
     static intptr_t VST2_CALLBACK callback(vst2::AEffect* effect, int32_t opcode, int32_t index,
                                            intptr_t value, void* ptr, float opt);
 
-    void* library = nullptr;
+    // The platform's loader (dlopen, LoadLibrary) through the framework's shared-library class.
+    std::unique_ptr<SharedLibrary> library;
     vst2::AEffect* plugin = nullptr;
 };
