@@ -144,18 +144,20 @@ int main(int argc, char** argv) {
     const int width = 600;
     const int height = 246;
 
-    // The host's window: client area the editor's size, at a known place on the screen.
+    // The host's window: the editor's size, at a known place on the screen.
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = L"OrvaneHostWindow";
     RegisterClassW(&windowClass);
-    RECT frame{0, 0, width, height};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND parent = CreateWindowExW(0, L"OrvaneHostWindow", L"Orvane Piano", WS_OVERLAPPEDWINDOW, 40,
-                                  40, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    // A borderless window: without a window manager (Xvfb) a captioned frame is not created.
+    HWND parent = CreateWindowExW(0, L"OrvaneHostWindow", L"Orvane Piano", WS_POPUP, 40, 40, width,
+                                  height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (parent == nullptr) {
+        std::fprintf(stderr, "cannot create the host window (error %lu)\n", GetLastError());
+        return 1;
+    }
     ShowWindow(parent, SW_SHOW);
     SetForegroundWindow(parent);
 
