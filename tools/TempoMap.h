@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "MidiEvent.h"
+#include "Uint128.h"
 
 // Turns a MIDI file's ticks into time. With ticks per quarter note q, a tick lasts
 // tempo / (q * 10^6) seconds, tempo being the microseconds per quarter note in force (500000,
@@ -23,7 +24,7 @@ public:
     int64_t frameAt(uint64_t tick, uint32_t sampleRate) const;
 
 private:
-    __extension__ typedef unsigned __int128 Wide;
+    using Wide = Uint128;
 
     struct Segment {
         uint64_t tick;     // first tick of the segment
