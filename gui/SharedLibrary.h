@@ -9,7 +9,8 @@ public:
     // File-name ending of a loadable library on this platform (".so").
     static const char* fileSuffix();
 
-    // Loads the library at path; isLoaded() tells whether that worked.
+    // Loads the library at path; isLoaded() tells whether that worked and loadError() why
+    // not. A bare file name means the file in the current folder, not a search.
     explicit SharedLibrary(const std::string& path);
     ~SharedLibrary();
     SharedLibrary(const SharedLibrary&) = delete;
@@ -19,8 +20,10 @@ public:
     // Address of an exported symbol, or null.
     void* symbol(const char* name) const;
     const std::string& path() const { return libraryPath; }
+    const std::string& loadError() const { return error; }
 
 private:
     std::string libraryPath;
     void* handle = nullptr;
+    std::string error;
 };

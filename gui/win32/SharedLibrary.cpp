@@ -7,7 +7,30 @@ const char* SharedLibrary::fileSuffix() {
 }
 
 SharedLibrary::SharedLibrary(const std::string& path) : libraryPath(path) {
-    handle = LoadLibraryA(path.c_str());
+    // The loader wants '\\' between folders; a bare file name still searches, so the current
+    // folder is named explicitly.
+    std::string file = path;
+    for (char& c : file) {
+        c = c == '/' ? '\\' : c;
+    }
+    if (file.find('\\') == std::string::npos && file.find(':') == std::string::npos) {
+        file = ".\\" + file;
+    }
+    handle = LoadLibraryA(file.c_str());
+    if (handle == nullptr) {
+        const DWORD code = GetLastError();
+        char* text = nullptr;
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+        error = length > 0 && text != nullptr ? std::string(text, length)
+                                              : "error " + std::to_string(code);
+        LocalFree(text);
+        while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) {
+            error.pop_back();
+        }
+    }
 }
 
 SharedLibrary::~SharedLibrary() {

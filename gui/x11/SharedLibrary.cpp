@@ -7,7 +7,13 @@ const char* SharedLibrary::fileSuffix() {
 }
 
 SharedLibrary::SharedLibrary(const std::string& path) : libraryPath(path) {
-    handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // dlopen searches the library path for a bare file name; "./" names the file itself.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = dlerror();
+        error = why != nullptr ? why : "unknown error";
+    }
 }
 
 SharedLibrary::~SharedLibrary() {

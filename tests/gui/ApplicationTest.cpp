@@ -73,10 +73,12 @@ TEST(SystemErrors, OutOfMemoryCodesAndOthers) {
     } catch (const GSysMemoryException& e) {
         EXPECT_STREQ(e.what(), "bad allocation");
     }
+#if !defined(_WIN32)  // the Windows texts are checked by the Win32 suite
     try {
         GSystemException::raise(2);  // ENOENT on this platform
         FAIL();
     } catch (const GSystemException& e) {
         EXPECT_STREQ(e.what(), "No such file or directory");
     }
+#endif
 }

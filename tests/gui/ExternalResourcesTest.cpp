@@ -6,6 +6,7 @@
 #include "Image.h"
 #include "ImageTable.h"
 #include "ResourceRecord.h"
+#include "SharedLibrary.h"
 
 TEST(ExternalResources, NoModulesAnswersFalseForEveryName) {
     ExternalResources none;
@@ -19,10 +20,11 @@ TEST(ExternalResources, NoModulesAnswersFalseForEveryName) {
 
 TEST(ExternalResources, KeepsOnlyModulesExportingGetRessourceInNameOrder) {
     ExternalResources externals;
-    // alpha and beta export GetRessource; gamma does not; broken_Res.so is no library.
+    // alpha and beta export GetRessource; gamma does not; broken_Res is no library.
     ASSERT_EQ(externals.load(ORVANE_TEST_MODULE_DIR), 2u);
-    EXPECT_NE(externals.modulePath(0).find("alpha_Res.so"), std::string::npos);
-    EXPECT_NE(externals.modulePath(1).find("beta_Res.so"), std::string::npos);
+    const std::string suffix = SharedLibrary::fileSuffix();  // ".so", ".dll"
+    EXPECT_NE(externals.modulePath(0).find("alpha_Res" + suffix), std::string::npos);
+    EXPECT_NE(externals.modulePath(1).find("beta_Res" + suffix), std::string::npos);
 }
 
 TEST(ExternalResources, FirstLoadedModuleWins) {
