@@ -10,6 +10,14 @@
 
 #include "MidiFileError.h"
 
+// Platform hook: Windows opens files in binary mode only when asked and has no close-on-exec.
+#if !defined(O_BINARY)
+#define O_BINARY 0
+#endif
+#if !defined(O_CLOEXEC)
+#define O_CLOEXEC 0
+#endif
+
 namespace {
 
 uint32_t bigEndian32(std::span<const uint8_t> b, size_t at) {
@@ -87,7 +95,7 @@ private:
 }  // namespace
 
 MidiFile MidiFile::load(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_BINARY);
     if (fd < 0) {
         throw MidiFileError(std::string("cannot open: ") + std::strerror(errno));
     }

@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "ToolError.h"
+#include "ToolPlatform.h"
 
 PendingFile::PendingFile(const std::string& finalPath) : destination(finalPath) {
     struct stat info {};
     if (::stat(finalPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         throw ToolError("cannot write " + finalPath + ": it is a directory");
     }
-    const size_t slash = finalPath.rfind('/');
+    const size_t slash = finalPath.find_last_of(ToolPlatform::pathSeparators());
     const std::string directory = slash == std::string::npos ? "" : finalPath.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
     std::string pattern = directory + "." + base + ".partial-XXXXXX";
@@ -27,9 +28,7 @@ PendingFile::PendingFile(const std::string& finalPath) : destination(finalPath) 
         throw ToolError("cannot write " + finalPath + ": " + std::strerror(errno));
     }
     // mkstemp makes the file private; the finished file gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    ToolPlatform::grantUsualPermissions(fd);
     ::close(fd);
     temporary = name.data();
 }
@@ -41,8 +40,9 @@ PendingFile::~PendingFile() {
 }
 
 void PendingFile::commit() {
-    if (std::rename(temporary.c_str(), destination.c_str()) != 0) {
-        throw ToolError("cannot write " + destination + ": " + std::strerror(errno));
+    const std::string why = ToolPlatform::replaceFile(temporary, destination);
+    if (!why.empty()) {
+        throw ToolError("cannot write " + destination + ": " + why);
     }
     committed = true;
 }

@@ -1,10 +1,9 @@
 #include "PluginHost.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "SharedLibrary.h"
 #include "ToolError.h"
 
 namespace {
@@ -28,19 +27,16 @@ void copyText(void* ptr, const char* text, size_t capacity) {
 
 PluginHost::PluginHost(const std::string& path, uint32_t sampleRate, int blockSize, int maxEvents)
     : rate(sampleRate), block(blockSize) {
-    // dlopen searches the library path for a bare file name; a host opens the file it was given.
-    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-    library = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* why = ::dlerror();
-        throw ToolError("cannot load plug-in " + path + ": " + (why ? why : "unknown error"));
+    // A host opens the file it was given (a bare name is a file in the current folder).
+    library = std::make_unique<SharedLibrary>(path);
+    if (!library->isLoaded()) {
+        throw ToolError("cannot load plug-in " + path + ": " + library->loadError());
     }
-    auto entry = reinterpret_cast<EntryPoint>(::dlsym(library, "VSTPluginMain"));
+    auto entry = reinterpret_cast<EntryPoint>(library->symbol("VSTPluginMain"));
     if (entry == nullptr) {
-        entry = reinterpret_cast<EntryPoint>(::dlsym(library, "main"));
+        entry = reinterpret_cast<EntryPoint>(library->symbol("main"));
     }
     if (entry == nullptr) {
-        ::dlclose(library);
         throw ToolError("cannot load plug-in " + path +
                         ": it exports neither VSTPluginMain nor main");
     }
@@ -62,7 +58,6 @@ PluginHost::PluginHost(const std::string& path, uint32_t sampleRate, int blockSi
     if (!failure.empty()) {
         // A record that is not a plug-in's cannot be closed safely; only the library is let go.
         effect = nullptr;
-        ::dlclose(library);
         throw ToolError("cannot load plug-in " + path + ": " + failure);
     }
     effect->user = this;
@@ -82,9 +77,7 @@ PluginHost::~PluginHost() {
         dispatch(vst2::effClose);  // the plug-in destroys itself here
         effect = nullptr;
     }
-    if (library != nullptr) {
-        ::dlclose(library);
-    }
+    // The library goes with its member, after the effect is closed.
 }
 
 intptr_t PluginHost::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr,

@@ -8,8 +8,10 @@
 #include "BlockScheduler.h"
 #include "vst2/Vst2Abi.h"
 
-// The host side of one VST 2.x plug-in, driven as a DAW drives it: the library is loaded with
-// dlopen, its entry point (VSTPluginMain, else main) is called with the host callback, and the
+class SharedLibrary;
+
+// The host side of one VST 2.x plug-in, driven as a DAW drives it: the library is loaded, its
+// entry point (VSTPluginMain, else main) is called with the host callback, and the
 // effect record is then talked to through its dispatcher, parameter and process entries.
 // Everything runs on the calling thread; the plug-in is closed and unloaded by the destructor.
 class PluginHost {
@@ -56,7 +58,7 @@ private:
                       float opt = 0.0f) const;
     std::string text(int32_t opcode, int32_t index) const;
 
-    void* library = nullptr;
+    std::unique_ptr<SharedLibrary> library;
     vst2::AEffect* effect = nullptr;
     uint32_t rate;
     int block;

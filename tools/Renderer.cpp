@@ -17,8 +17,10 @@
 #include "PendingFile.h"
 #include "PluginHost.h"
 #include "ProgressBar.h"
+#include "SharedLibrary.h"
 #include "TempoMap.h"
 #include "ToolError.h"
+#include "ToolPlatform.h"
 #include "WavWriter.h"
 
 std::atomic<bool> Renderer::stopRequested{false};
@@ -100,18 +102,22 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 Renderer::Renderer(RenderOptions renderOptions) : options(std::move(renderOptions)) {}
 
+std::string Renderer::pluginFileName() {
+    return std::string("orvane-piano") + SharedLibrary::fileSuffix();
+}
+
 std::string Renderer::defaultPluginPath() {
-    char self[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) {
+    std::string directory = ToolPlatform::executablePath();
+    const size_t slash = directory.rfind('/');
+    if (slash == std::string::npos) {
         return "";
     }
-    self[length] = '\0';
-    std::string directory(self);
-    directory.erase(directory.rfind('/'));
-    for (const char* candidate : {"/orvane-piano.so", "/../plugin/orvane-piano.so"}) {
-        if (isFile(directory + candidate)) {
-            return directory + candidate;
+    directory.erase(slash);
+    const std::string file = pluginFileName();
+    for (const std::string& candidate :
+         {directory + "/" + file, directory + "/../plugin/" + file}) {
+        if (isFile(candidate)) {
+            return candidate;
         }
     }
     return "";
@@ -123,8 +129,8 @@ std::string Renderer::pluginPath() const {
     }
     const std::string found = defaultPluginPath();
     if (found.empty()) {
-        throw ToolError(
-            "cannot find the plug-in orvane-piano.so beside orvane-render; use --plugin PATH");
+        throw ToolError("cannot find the plug-in " + pluginFileName() +
+                        " beside orvane-render; use --plugin PATH");
     }
     return found;
 }

@@ -26,8 +26,10 @@ public:
     // Safe to call from a signal handler: the render stops at the next block, cleaning up.
     static void requestStop() { stopRequested.store(true); }
     // The plug-in library built beside the tool: <dir>/orvane-piano.so, else
-    // <dir>/../plugin/orvane-piano.so, <dir> being the executable's folder.
+    // <dir>/../plugin/orvane-piano.so, <dir> being the executable's folder (.dll on Windows).
     static std::string defaultPluginPath();
+    // "orvane-piano" with this platform's library suffix.
+    static std::string pluginFileName();
 
     // The instrument's event queue holds 128 events; a block never carries more.
     static constexpr int kMaxEventsPerBlock = 128;

@@ -1,6 +1,5 @@
 // orvane-render: renders a Standard MIDI File through the VST 2.x instrument into a WAV file.
 
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -9,27 +8,10 @@
 #include "CommandLine.h"
 #include "Renderer.h"
 #include "ToolError.h"
-
-namespace {
-
-extern "C" void onSignal(int) {
-    Renderer::requestStop();
-}
-
-void catchSignals() {
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    action.sa_flags = SA_RESETHAND;  // a second signal ends the program at once
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaction(signal, &action, nullptr);
-    }
-}
-
-}  // namespace
+#include "ToolPlatform.h"
 
 int main(int argc, char** argv) {
-    catchSignals();
+    ToolPlatform::catchStopRequests(&Renderer::requestStop);
     try {
         const std::vector<std::string> arguments(argv + 1, argv + argc);
         const RenderOptions options = CommandLine::parse(arguments);
