@@ -34,6 +34,9 @@ clean:
 # The 32-bit Windows module, cross-built with MinGW-w64 into build-win32/ and tested under Wine.
 WIN32_DIR ?= build-win32
 WIN32_CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# The module, the renderer, the test programs and the host program.
+WIN32_TARGETS ?= orvane-piano orvane-tests-engine orvane-tests-units orvane-tests-plugin \
+    orvane-tests-gui orvane-tests-gui-plugin orvane-tests-win32 orvane-win32-host orvane-render
 
 .PHONY: windows-deps windows test-windows
 
@@ -47,10 +50,11 @@ windows: windows-deps
 	    -DORVANE_GTEST_SOURCE_DIR=/usr/src/googletest \
 	    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
 	    -DORVANE_BUILD_BENCH=OFF $(WIN32_CMAKE_FLAGS) > /dev/null
-	@cmake --build $(WIN32_DIR) -j $(JOBS)
+	@cmake --build $(WIN32_DIR) -j $(JOBS) --target $(WIN32_TARGETS)
 
-test-windows: windows
-	@bash scripts/test-windows.sh $(WIN32_DIR)
+# The Linux build renders the reference that the Windows renderer's output is compared with.
+test-windows: build windows
+	@LINUX_BUILD=$(abspath $(BUILD_DIR)) bash scripts/test-windows.sh $(WIN32_DIR)
 
 # Proof under stress: the suite under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/),
 # the thread stress program under ThreadSanitizer (build-tsan/), the libFuzzer targets for
