@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer on)
-# into build-fuzz/ and runs each for SECONDS, starting from its seed corpus and the inputs that
-# once found a fault. New inputs gather in build-fuzz/corpus/<target>/, crashes in
+# into build-fuzz/ and runs each for SECONDS (two at a time on two cores), starting from its
+# seed corpus and the inputs that once found a fault. New inputs gather in build-fuzz/corpus/<target>/, crashes in
 # build-fuzz/artifacts/<target>/; any crash fails the run.
 # Usage: scripts/fuzz.sh [seconds] [target...]   (targets: chunk events dispatcher png midi)
 set -euo pipefail
@@ -24,23 +24,42 @@ cmake --build "$build" -j "$jobs" --target "${targets[@]/#/orvane-fuzz-}"
 
 export ASAN_OPTIONS="halt_on_error=1 detect_leaks=1 ${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1 ${UBSAN_OPTIONS:-}"
+# run_target <target>: one fuzzing run; its report goes to build-fuzz/fuzz-<target>.log and
+# its exit status to build-fuzz/fuzz-<target>.status.
+run_target() {
+    local t=$1
+    local work="$build/corpus/$t" artifacts="$build/artifacts/$t"
+    mkdir -p "$work" "$artifacts"
+    local inputs=("fuzz/corpus/$t")
+    [ -d "fuzz/regressions/$t" ] && inputs+=("fuzz/regressions/$t")
+    local status=0
+    "$build/fuzz/orvane-fuzz-$t" "$work" "${inputs[@]}" -max_total_time="$seconds" \
+        -timeout=10 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+        -artifact_prefix="$artifacts/" > "$build/fuzz-$t.log" 2>&1 || status=$?
+    echo "$status" > "$build/fuzz-$t.status"
+}
+
+# As many targets at once as there are build jobs (each is single-threaded), every one for the
+# full time.
+echo "fuzz: ${targets[*]}: ${seconds} s each, $jobs at a time"
+for t in "${targets[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
+        sleep 1
+    done
+    rm -f "$build/fuzz-$t.status"
+    run_target "$t" &
+done
+wait
 failed=()
 for t in "${targets[@]}"; do
-    work="$build/corpus/$t"
-    artifacts="$build/artifacts/$t"
-    mkdir -p "$work" "$artifacts"
-    inputs=("fuzz/corpus/$t")
-    [ -d "fuzz/regressions/$t" ] && inputs+=("fuzz/regressions/$t")
-    echo "== fuzz $t: ${seconds} s"
-    if "$build/fuzz/orvane-fuzz-$t" "$work" "${inputs[@]}" -max_total_time="$seconds" \
-        -timeout=10 -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
-        -artifact_prefix="$artifacts/" > "$build/fuzz-$t.log" 2>&1; then
+    echo "== fuzz $t"
+    if [ "$(cat "$build/fuzz-$t.status" 2> /dev/null)" = 0 ]; then
         grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$build/fuzz-$t.log" || true
-        echo "   $(find "$work" -type f | wc -l) inputs in the working corpus"
+        echo "   $(find "$build/corpus/$t" -type f | wc -l) inputs in the working corpus"
     else
         failed+=("$t")
         tail -n 60 "$build/fuzz-$t.log"
-        echo "   FAILED: crash input(s) in $artifacts/"
+        echo "   FAILED: crash input(s) in $build/artifacts/$t/"
     fi
 done
 if [ ${#failed[@]} -ne 0 ]; then
