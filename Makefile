@@ -36,7 +36,8 @@ WIN32_DIR ?= build-win32
 WIN32_CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 # The module, the renderer, the test programs and the host program.
 WIN32_TARGETS ?= orvane-piano orvane-tests-engine orvane-tests-units orvane-tests-plugin \
-    orvane-tests-gui orvane-tests-gui-plugin orvane-tests-win32 orvane-win32-host orvane-render
+    orvane-tests-gui orvane-tests-gui-plugin orvane-tests-win32 orvane-tests-tools \
+    orvane-win32-host orvane-render
 
 .PHONY: windows-deps windows test-windows
 

@@ -69,11 +69,12 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
     int c = 0;
     for (;;) {
         const int32_t t = events.peekTime();
-        int r = t == EventQueue::kNoEvent ? n + 1 : t - start;
-        if (r > n) {
+        // The distance in 64 bits: a host's event time may lie anywhere in the int range.
+        const int64_t ahead = t == EventQueue::kNoEvent ? int64_t{n} + 1 : int64_t{t} - start;
+        if (ahead > n) {
             break;  // the event belongs to a later slice
         }
-        r = std::max(r, c);  // a late event plays now
+        const int r = ahead < c ? c : static_cast<int>(ahead);  // a late event plays now
         if (r > c) {
             renderKeys(r - c, c);
         }

@@ -371,6 +371,21 @@ TEST(PianoCoreRendering, AnEventBeyondTheBlockWaitsForTheNextBlock) {
     EXPECT_FALSE(e.counted(69));
 }
 
+TEST(PianoCoreRendering, AnEventFromTheFarPastBehindALaterOnePlaysRightAfterIt) {
+    // Queued behind a note at frame 1600, an event time at the bottom of the int range lies
+    // more than 2^31 frames before the slice starting at 1536, further than an int difference
+    // reaches. It is a late event: it plays at once after the note ahead of it.
+    Engine reference;
+    reference.noteOn(60, 100, 1600);
+    reference.noteOn(69, 100, 1600);
+    const std::vector<float> expected = reference.block(2048);
+    Engine e;
+    e.noteOn(60, 100, 1600);
+    e.noteOn(69, 100, -2147483647 - 1);
+    EXPECT_EQ(e.block(2048), expected);
+    EXPECT_TRUE(e.counted(69));
+}
+
 TEST(PianoCoreRendering, ABlockOfZeroFramesHandlesEventsAtOffsetZero) {
     Engine e;
     e.noteOn(60, 100, 0);
