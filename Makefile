@@ -57,9 +57,9 @@ windows: windows-deps
 test-windows: build windows
 	@LINUX_BUILD=$(abspath $(BUILD_DIR)) bash scripts/test-windows.sh $(WIN32_DIR)
 
-# Proof under stress: the suite under AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/),
-# the thread stress program under ThreadSanitizer (build-tsan/), the libFuzzer targets for
-# FUZZ_SECONDS each (build-fuzz/, clang), and the soak render of SOAK_SECONDS of audio.
+# Proof under stress: the suite under AddressSanitizer + UndefinedBehaviorSanitizer and the
+# libFuzzer targets for FUZZ_SECONDS each (one clang build, build-asan/), the thread stress
+# program under ThreadSanitizer (build-tsan/), and the soak render of SOAK_SECONDS of audio.
 FUZZ_SECONDS ?= 60
 SOAK_SECONDS ?= 600
 TSAN_SECONDS ?= 10

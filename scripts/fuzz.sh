@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (AddressSanitizer and UndefinedBehaviorSanitizer on)
-# into build-fuzz/ and runs each for SECONDS (two at a time on two cores), starting from its
-# seed corpus and the inputs that once found a fault. New inputs gather in build-fuzz/corpus/<target>/, crashes in
-# build-fuzz/artifacts/<target>/; any crash fails the run.
+# into build-asan/ and runs each for SECONDS (two at a time on two cores), starting from its
+# seed corpus and the inputs that once found a fault. New inputs gather in
+# build-asan/corpus/<target>/, crashes in build-asan/artifacts/<target>/; any crash fails.
 # Usage: scripts/fuzz.sh [seconds] [target...]   (targets: chunk events dispatcher png midi)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,22 +10,17 @@ seconds=${1:-60}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(chunk events dispatcher png midi)
-build=build-fuzz
+build=build-asan
 jobs=$(nproc 2>/dev/null || echo 2)
 [ "$jobs" -le 2 ] || jobs=2
 
-cmake -S . -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -fno-sanitize-recover=all" \
-    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g -fno-sanitize-recover=all" \
-    -DORVANE_FUZZ=ON -DORVANE_SANITIZE=fuzzer-no-link,address,undefined \
-    -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF -DORVANE_WERROR=OFF > /dev/null
-cmake --build "$build" -j "$jobs" --target "${targets[@]/#/orvane-fuzz-}"
+# The targets share the sanitizer build of make test-asan (already built when it ran first).
+bash scripts/asan-build.sh "${targets[@]/#/orvane-fuzz-}"
 
 export ASAN_OPTIONS="halt_on_error=1 detect_leaks=1 ${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1 ${UBSAN_OPTIONS:-}"
-# run_target <target>: one fuzzing run; its report goes to build-fuzz/fuzz-<target>.log and
-# its exit status to build-fuzz/fuzz-<target>.status.
+# run_target <target>: one fuzzing run; its report goes to build-asan/fuzz-<target>.log and
+# its exit status to build-asan/fuzz-<target>.status.
 run_target() {
     local t=$1
     local work="$build/corpus/$t" artifacts="$build/artifacts/$t"

@@ -153,6 +153,8 @@ void PluginHost::renderBlock(const ScheduledEvent* events, size_t count, int64_t
         auto* list = reinterpret_cast<vst2::VstEvents*>(eventList.data());
         list->numEvents = static_cast<int32_t>(count);
         list->reserved = 0;
+        // The pointer array runs on past the two entries the record declares.
+        vst2::VstEvent** const pointers = list->events;
         for (size_t i = 0; i < count; ++i) {
             vst2::VstMidiEvent& m = midiEvents[i];
             m = vst2::VstMidiEvent{};
@@ -163,7 +165,7 @@ void PluginHost::renderBlock(const ScheduledEvent* events, size_t count, int64_t
             m.midiData[0] = static_cast<char>(events[i].event.status);
             m.midiData[1] = static_cast<char>(events[i].event.data1);
             m.midiData[2] = static_cast<char>(events[i].event.data2);
-            list->events[i] = reinterpret_cast<vst2::VstEvent*>(&m);
+            pointers[i] = reinterpret_cast<vst2::VstEvent*>(&m);
         }
         dispatch(vst2::effProcessEvents, 0, 0, list);
     }

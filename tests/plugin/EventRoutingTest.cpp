@@ -35,8 +35,9 @@ struct EventList {
         : storage(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*)) {
         list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = static_cast<int32_t>(pointers.size());
+        VstEvent** const slots = list->events;  // runs on past the two declared entries
         for (size_t i = 0; i < pointers.size(); ++i) {
-            list->events[i] = pointers[i];
+            slots[i] = pointers[i];
         }
     }
     std::vector<uint8_t> storage;

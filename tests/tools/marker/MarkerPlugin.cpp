@@ -70,8 +70,10 @@ private:
                 return value;
             case vst2::effProcessEvents: {
                 const auto* list = static_cast<const vst2::VstEvents*>(ptr);
+                // The pointer array runs on past the two entries the record declares.
+                vst2::VstEvent* const* pointers = list->events;
                 for (int32_t i = 0; i < list->numEvents && p.pending < kMaxPending; ++i) {
-                    const vst2::VstEvent* event = list->events[i];
+                    const vst2::VstEvent* event = pointers[i];
                     if (event->type == vst2::kVstMidiType) {
                         std::memcpy(&p.events[p.pending++], event, sizeof(vst2::VstMidiEvent));
                     }
