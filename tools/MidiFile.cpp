@@ -95,36 +95,34 @@ private:
 }  // namespace
 
 MidiFile MidiFile::load(const std::string& path) {
+    // Asked before opening: Windows refuses to open a directory at all ("Permission denied").
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        throw MidiFileError("is a directory, not a MIDI file");
+    }
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_BINARY);
     if (fd < 0) {
         throw MidiFileError(std::string("cannot open: ") + std::strerror(errno));
     }
     std::vector<uint8_t> bytes;
-    struct stat info {};
     std::string failure;
-    if (::fstat(fd, &info) != 0) {
-        failure = std::string("cannot read: ") + std::strerror(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        failure = "is a directory, not a MIDI file";
-    } else {
-        uint8_t buffer[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                failure = std::string("cannot read: ") + std::strerror(errno);
-                break;
-            }
-            if (got == 0) {
-                break;
-            }
-            bytes.insert(bytes.end(), buffer, buffer + got);
-            if (bytes.size() > kMaxFileSize) {
-                failure = "too large for a MIDI file (more than 64 MiB)";
-                break;
-            }
+    uint8_t buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            failure = std::string("cannot read: ") + std::strerror(errno);
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.insert(bytes.end(), buffer, buffer + got);
+        if (bytes.size() > kMaxFileSize) {
+            failure = "too large for a MIDI file (more than 64 MiB)";
+            break;
         }
     }
     ::close(fd);
