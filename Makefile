@@ -52,6 +52,8 @@ windows: windows-deps
 	    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
 	    -DORVANE_BUILD_BENCH=OFF $(WIN32_CMAKE_FLAGS) > /dev/null
 	@cmake --build $(WIN32_DIR) -j $(JOBS) --target $(WIN32_TARGETS)
+	@cp $(WIN32_DIR)/plugin/orvane-piano.dll $(WIN32_DIR)/orvane-piano.dll
+	@echo "windows: $(WIN32_DIR)/orvane-piano.dll"
 
 # The Linux build renders the reference that the Windows renderer's output is compared with.
 test-windows: build windows
