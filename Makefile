@@ -42,7 +42,7 @@ WIN32_TARGETS ?= orvane-piano orvane-tests-engine orvane-tests-units orvane-test
 .PHONY: windows-deps windows test-windows
 
 windows-deps:
-	@bash scripts/install-win32-deps.sh
+	@bash scripts/install-deps.sh windows
 	@bash scripts/build-win32-deps.sh $(WIN32_DIR)/deps
 
 windows: windows-deps
@@ -87,8 +87,8 @@ BENCH_REPETITIONS ?= 3
 
 .PHONY: bench-peers
 
-bench-peers: deps
-	@bash scripts/install-bench-deps.sh
+bench-peers:
+	@bash scripts/install-deps.sh bench
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(BUILD_DIR) --target orvane-bench-peers -j $(JOBS)
 	@$(BUILD_DIR)/bench/peers/orvane-bench-peers --benchmark_repetitions=$(BENCH_REPETITIONS) \
