@@ -36,7 +36,10 @@ void StateVariableFilter::configure(float cutoff, float outputGain, float Q,
     const float fc = cutoff > 20000.0f ? 20000.0f : (cutoff < 0.0f ? 0.0f : cutoff);
     const float q = Q > 1000.0f ? 1000.0f : (Q < 0.5f ? 0.5f : Q);
     mode = std::clamp(filterMode, kHighPass, kNotch);
-    f = static_cast<float>(2.0 * std::sin(kPi * fc / context->sampleRate));
+    // A cutoff beyond half the rate folds back like any sampled frequency; beyond the rate
+    // itself the sine turns negative, and a negative f makes the filter grow without bound
+    // (hosts can send any rate), so the fold keeps its magnitude.
+    f = static_cast<float>(std::fabs(2.0 * std::sin(kPi * fc / context->sampleRate)));
     damping = 1.0f / q;
     if (f > 2.0f - damping) {
         f = 2.0f - damping;

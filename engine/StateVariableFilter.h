@@ -6,7 +6,7 @@
 //   h = x − q·band − low;  band += f·h;  low += f·band;
 // with f = 2·sin(π·cutoff / sampleRate) and q = 1/Q. Transfer functions, with D = 1 − z⁻¹ and
 // Den = D² + q·f·z⁻¹·D + f²·z⁻¹: high-pass D²/Den, band-pass f·D/Den, low-pass f²/Den,
-// peak (f² − D²)/Den, notch (Den − q·f·D)/Den. f is kept at or below 2 − q for stability.
+// peak (f² − D²)/Den, notch (Den − q·f·D)/Den. f is kept within 0 to 2 − q for stability.
 // Input and output may be the same buffer.
 class StateVariableFilter : public VoiceComponent {
 public:

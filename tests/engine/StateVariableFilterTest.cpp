@@ -97,6 +97,24 @@ TEST(StateVariableFilter, FrequencyCoefficientIsLimitedForStability) {
     EXPECT_EQ(run(44100.0f, 30000.0f, 1.0f, 1.0f, 0, impulse), expected);
 }
 
+TEST(StateVariableFilter, CutoffAboveTheSampleRateFoldsAndStaysStable) {
+    // At 6 kHz a 7 kHz cutoff gives 2·sin(7π/6) = −1; folded like a sampled frequency it is
+    // the 1 kHz cutoff, 2·sin(π/6) = 1. A negative f would grow without bound.
+    std::vector<float> noise(6000);
+    unsigned state = 777u;
+    for (float& x : noise) {
+        state = state * 1103515245u + 12345u;
+        x = static_cast<float>(state >> 8) / 16777216.0f - 0.5f;
+    }
+    for (int mode = 0; mode <= 4; ++mode) {
+        const std::vector<float> folded = run(6000.0f, 7000.0f, 1.0f, 0.8f, mode, noise);
+        const std::vector<float> direct = run(6000.0f, 1000.0f, 1.0f, 0.8f, mode, noise);
+        for (size_t i = 0; i < noise.size(); ++i) {
+            ASSERT_NEAR(folded[i], direct[i], 1e-4f) << "mode " << mode << " sample " << i;
+        }
+    }
+}
+
 TEST(StateVariableFilter, OutOfRangeSettingsAreClamped) {
     std::vector<float> noise(4 * kSlice);
     unsigned state = 12345u;

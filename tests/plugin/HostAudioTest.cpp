@@ -36,19 +36,37 @@ protected:
     TestHost host;
 };
 
-TEST_F(HostAudio, NoteOnSounds) {
+// Sends a note-on at frame 100 of the next block.
+void strike(const TestHost& host, int note) {
     VstMidiEvent on{};
     on.type = kVstMidiType;
     on.byteSize = sizeof on;
     on.deltaFrames = 100;
     on.midiData[0] = static_cast<char>(0x90);
-    on.midiData[1] = 69;
+    on.midiData[1] = static_cast<char>(note);
     on.midiData[2] = 100;
     VstEvents events{};
     events.numEvents = 1;
     events.events[0] = reinterpret_cast<VstEvent*>(&on);
     EXPECT_EQ(host.dispatch(effProcessEvents, 0, 0, &events), 1);
+}
+
+TEST_F(HostAudio, NoteOnSounds) {
+    strike(host, 69);
     EXPECT_GT(renderPeak(host, 1024), 1e-3f);  // a struck key stands far above 1e-7 offsets
+}
+
+TEST_F(HostAudio, RatesFarBelowTheKeysFiltersStayFinite) {
+    // At these rates the keys' filter cutoffs (up to about 4.5 kHz) lie beyond the rate itself.
+    for (float rate : {4000.0f, 1000.0f, 0.0005f}) {
+        host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        for (int note : {21, 69, 108}) {
+            strike(host, note);
+        }
+        for (int block = 0; block < 8; ++block) {
+            EXPECT_TRUE(std::isfinite(renderPeak(host, 1024))) << rate << " Hz, block " << block;
+        }
+    }
 }
 
 TEST_F(HostAudio, NoNotesIsSilence) {
