@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "SmfBuilder.h"
 #include "StressRandom.h"
 
 namespace {
@@ -33,25 +34,6 @@ public:
     StressRandom random;
     std::vector<TimedBytes> events;
 };
-
-void appendVariableLength(std::vector<uint8_t>& out, uint32_t value) {
-    uint8_t groups[5];
-    int n = 0;
-    do {
-        groups[n++] = value & 0x7F;
-        value >>= 7;
-    } while (value != 0);
-    while (n > 1) {
-        out.push_back(static_cast<uint8_t>(groups[--n] | 0x80));
-    }
-    out.push_back(groups[0]);
-}
-
-void appendBigEndian(std::vector<uint8_t>& out, uint32_t value, int size) {
-    for (int i = size - 1; i >= 0; --i) {
-        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-}
 
 // One phrase of one hand from tick t on; t ends where the phrase ends.
 void playPhrase(Performance& p, uint64_t& t) {
@@ -130,24 +112,22 @@ std::vector<uint8_t> DenseMidi::generate(uint32_t seed, double seconds) {
     StressRandom& r = p.random;
 
     // Tempo track: a new tempo between 60 and 200 beats per minute every 4 to 16 beats.
-    std::vector<uint8_t> tempoTrack;
+    SmfBuilder file(1, kTicksPerQuarter);
+    file.track();
     double elapsed = 0.0;
     uint64_t tick = 0;
     uint32_t pendingDelta = 0;
     while (elapsed < seconds) {
         const int bpm = r.between(60, 200);
         const uint32_t micros = 60000000u / static_cast<uint32_t>(bpm);
-        appendVariableLength(tempoTrack, pendingDelta);
-        tempoTrack.insert(tempoTrack.end(), {0xFF, 0x51, 0x03});
-        appendBigEndian(tempoTrack, micros, 3);
+        file.tempo(pendingDelta, micros);
         const uint32_t span = static_cast<uint32_t>(r.between(4, 16)) * kTicksPerQuarter;
         elapsed += span * (micros * 1e-6 / kTicksPerQuarter);
         tick += span;
         pendingDelta = span;
     }
     const uint64_t endTick = tick;
-    appendVariableLength(tempoTrack, pendingDelta);
-    tempoTrack.insert(tempoTrack.end(), {0xFF, 0x2F, 0x00});
+    file.endOfTrack(pendingDelta);
 
     // Performance track: five hands, each playing phrases one after another, each phrase a
     // texture chosen at random; the first hand also works the sustain pedal.
@@ -167,27 +147,15 @@ std::vector<uint8_t> DenseMidi::generate(uint32_t seed, double seconds) {
 
     std::stable_sort(p.events.begin(), p.events.end(),
                      [](const TimedBytes& a, const TimedBytes& b) { return a.tick < b.tick; });
-    std::vector<uint8_t> notes;
+    file.track();
     uint64_t last = 0;
     for (const TimedBytes& e : p.events) {
         if (e.tick > endTick) {
             break;
         }
-        appendVariableLength(notes, static_cast<uint32_t>(e.tick - last));
+        file.event(static_cast<uint32_t>(e.tick - last), e.bytes);
         last = e.tick;
-        for (int b : e.bytes) {
-            notes.push_back(static_cast<uint8_t>(b));
-        }
     }
-    appendVariableLength(notes, static_cast<uint32_t>(endTick - last));
-    notes.insert(notes.end(), {0xFF, 0x2F, 0x00});
-
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2};
-    appendBigEndian(file, kTicksPerQuarter, 2);
-    for (const std::vector<uint8_t>* track : {&tempoTrack, &notes}) {
-        file.insert(file.end(), {'M', 'T', 'r', 'k'});
-        appendBigEndian(file, static_cast<uint32_t>(track->size()), 4);
-        file.insert(file.end(), track->begin(), track->end());
-    }
-    return file;
+    file.endOfTrack(static_cast<uint32_t>(endTick - last));
+    return file.bytes();
 }

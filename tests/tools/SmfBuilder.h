@@ -18,12 +18,10 @@ public:
     }
     // One event: a delta time in ticks and the bytes that follow it, as they stand in the file.
     SmfBuilder& event(uint32_t delta, std::initializer_list<int> bytes) {
-        std::vector<uint8_t>& t = tracks.back();
-        appendVariableLength(t, delta);
-        for (int b : bytes) {
-            t.push_back(static_cast<uint8_t>(b));
-        }
-        return *this;
+        return event(delta, bytes.begin(), bytes.end());
+    }
+    SmfBuilder& event(uint32_t delta, const std::vector<int>& bytes) {
+        return event(delta, bytes.data(), bytes.data() + bytes.size());
     }
     SmfBuilder& tempo(uint32_t delta, uint32_t microsecondsPerQuarter) {
         const uint32_t m = microsecondsPerQuarter;
@@ -66,6 +64,15 @@ public:
     }
 
 private:
+    SmfBuilder& event(uint32_t delta, const int* first, const int* last) {
+        std::vector<uint8_t>& t = tracks.back();
+        appendVariableLength(t, delta);
+        for (const int* b = first; b != last; ++b) {
+            t.push_back(static_cast<uint8_t>(*b));
+        }
+        return *this;
+    }
+
     int fileFormat;
     uint16_t timeDivision;
     std::vector<std::vector<uint8_t>> tracks;
