@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "SampleHash.h"
 #include "SmfBuilder.h"
 
 namespace fs = std::filesystem;
@@ -349,6 +350,16 @@ TEST_F(RenderEndToEnd, InstrumentOutputFollowsEventsNotBlockSize) {
                             std::fabs(renders[0].right[i] - renders[1].right[i])});
     }
     EXPECT_LE(largest, 1e-3f * peak);
+}
+
+// The bundled demo at 44100 Hz, bit for bit as the reference engine rendered it.
+TEST_F(RenderEndToEnd, DemoRendersToItsReferenceBits) {
+    const RunResult run =
+        render({"--plugin", ORVANE_PIANO_PLUGIN, ORVANE_DEMO_MIDI, path("demo.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Audio demo = read(path("demo.wav"));
+    EXPECT_EQ(demo.info.samplerate, 44100);
+    EXPECT_EQ(sampleHash(demo.left, demo.right), 805776502507943435ull);
 }
 
 TEST_F(RenderEndToEnd, InstrumentParameterListAndStereoParameter) {
