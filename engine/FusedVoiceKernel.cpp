@@ -84,12 +84,14 @@ void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int chann
     s.outputs[0] = outputs != nullptr ? outputs[0] : nullptr;
     s.outputs[1] = outputs != nullptr ? outputs[1] : nullptr;
     s.stride = stride;
+    s.levelFall = voices[0]->context->levelFall;
 
     for (int l = 0; l < count; ++l) {
         const KeyVoice& v = *voices[l];
         const Hammer& h = *v.hammer;
         s.amplitude[l] = h.amplitude;
-        s.pole[l] = h.pole;
+        s.pole[l] = h.poleStep;
+        s.timeStep[l] = h.timeStep;
         s.time[l] = h.time;
         s.power[l] = h.power;
         s.order[l] = h.order;
@@ -146,7 +148,7 @@ void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int chann
             h.time = s.time[l];
             h.power = s.power[l];
         } else {
-            h.time += static_cast<float>(n);
+            h.time += static_cast<float>(n) * h.timeStep;
         }
 
         Resonator* resonators[kResonators] = {v.tine.get(), v.bell1.get(), v.bell2.get()};

@@ -35,14 +35,15 @@ struct FusedVoiceLanes {
 
     // hammer
     float amplitude[L];
-    float pole[L];
+    float pole[L];      // the power's fall per sample
+    float timeStep[L];  // the pulse clock's advance per sample
     float time[L];
     float power[L];
     int32_t order[L];
     int32_t pulsing[L];  // the pulse runs in this slice (judged at its start)
 
     // resonators: tine, bell1, bell2
-    float cosOmega[kResonators][L];
+    double cosOmega[kResonators][L];
     float decay[kResonators][L];
     float gain[kResonators][L];
     float s1[kResonators][L];
@@ -72,6 +73,7 @@ struct FusedVoiceLanes {
     float bias[L];
 
     // voice
+    float levelFall;  // per-sample fall of the running peak (shared context)
     float level[L];
     float gainLeft[L];
     float gainRight[L];
@@ -204,9 +206,8 @@ inline void roundToFloat(typename V::D& d) noexcept {
     d = convertLanes<D>(convertLanes<typename V::Part>(d));
 }
 
-// KeyVoice's deactivation rule: the running peak of the squared output falls by 0.99 per
-// sample; below 1e-10 the voice has died.
-constexpr float kFusedLevelFall = 0.99f;
+// KeyVoice's deactivation rule: the running peak of the squared output falls by the context's
+// level fall per sample (0.99 at 44.1 kHz); below 1e-10 the voice has died.
 constexpr float kFusedSilenceLevel = 1e-10f;
 
 // The fused loop over n samples of L lanes. Pulse, Bells and Damper say whether any lane has a
@@ -223,11 +224,12 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     constexpr int R = FusedVoiceLanes<L>::kResonators;
     const F zero = {};
 
-    // hammer: k-th sample after the strike a·(1 + k)^order·pole^(k + 2)
-    F amplitude, pole, t, q;
+    // hammer: k-th sample after the strike a·(1 + k·s)^order·pole^(2 + k·s), s the clock step
+    F amplitude, pole, dt, t, q;
     I order, pulsing;
     loadLanes(amplitude, s.amplitude);
     loadLanes(pole, s.pole);
+    loadLanes(dt, s.timeStep);
     loadLanes(t, s.time);
     loadLanes(q, s.power);
     loadLanes(order, s.order);
@@ -244,9 +246,8 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     I on[R];
     for (int r = 0; r < R; ++r) {
         for (int h = 0; h < H; ++h) {
+            loadLanes(c[r][h], s.cosOmega[r] + h * W);
             Part p;
-            loadLanes(p, s.cosOmega[r] + h * W);
-            c[r][h] = convertLanes<D>(p);
             loadLanes(p, s.decay[r] + h * W);
             k[r][h] = convertLanes<D>(p);
             loadLanes(p, s.gain[r] + h * W);
@@ -284,6 +285,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     loadLanes(offset, s.offset);
     loadLanes(bias, s.bias);
     loadLanes(peak, s.level);
+    const F fall = s.levelFall + zero;
     const D antiDenormal = static_cast<double>(kAntiDenormal) + D{};
 
     I tineInput = {};
@@ -317,7 +319,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
                 tn = order > m ? tn * t : tn;
             }
             x = pulsing ? amplitude * tn * q : zero;
-            t = t + 1.0f;
+            t = t + dt;
             tineInput |= x != zero;
         }
 
@@ -386,7 +388,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
 
         // running peak of the squared output
         const F e = out * out;
-        const F fallen = kFusedLevelFall * peak;
+        const F fallen = fall * peak;
         peak = e > fallen ? e : fallen;
         died |= peak < kFusedSilenceLevel;
 

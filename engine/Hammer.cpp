@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ReferenceRate.h"
+
 namespace {
 
 // Loudness correction per pulse order, so that orders 1 to 3 sound about equally strong.
@@ -43,6 +45,9 @@ void Hammer::reset() noexcept {
     pole = 0.0f;
     order = 0;
     length = 0.0f;
+    timeStep = 1.0f;
+    poleStep = 0.0f;
+    firstPower = 0.0f;
     time = 0.0f;
     power = 0.0f;
 }
@@ -51,6 +56,15 @@ void Hammer::configure(int n, float p, float pulseLevel, float sensitivity) noex
     pole = p;
     order = n;
     velocitySens = sensitivity;
+    const double s = reference_rate::step(context->sampleRate);
+    timeStep = static_cast<float>(s);
+    if (s == 1.0 || !(p > 0.0f)) {
+        poleStep = p;
+        firstPower = p;
+    } else {
+        poleStep = static_cast<float>(std::pow(static_cast<double>(p), s));
+        firstPower = static_cast<float>(std::pow(static_cast<double>(p), 2.0 - s));
+    }
     const float limited = p > kMaxPole ? kMaxPole : p;
     if (!(limited > 0.0f)) {
         // A pole at or below 0 (or not a number) gives no pulse: p^(k + 2) is 0 or undefined.
@@ -69,12 +83,13 @@ void Hammer::trigger() noexcept {
     const float w = velocitySens * velocity + (1.0f - velocitySens);
     amplitude = level * (w * w);
     time = 1.0f;
-    power = pole;
+    power = firstPower;
 }
 
 template <int Order>
 void Hammer::pulse(float* out, int n) noexcept {
-    const float p = pole;
+    const float p = poleStep;
+    const float dt = timeStep;
     const float a = amplitude;
     float t = time;
     float q = power;
@@ -85,14 +100,15 @@ void Hammer::pulse(float* out, int n) noexcept {
             tn *= t;
         }
         out[i] = a * tn * q;
-        t += 1.0f;
+        t += dt;
     }
     time = t;
     power = q;
 }
 
 void Hammer::pulseOfAnyOrder(float* out, int n) noexcept {
-    const float p = pole;
+    const float p = poleStep;
+    const float dt = timeStep;
     const float a = amplitude;
     const int m = order;
     float t = time;
@@ -104,7 +120,7 @@ void Hammer::pulseOfAnyOrder(float* out, int n) noexcept {
             tn *= t;
         }
         out[i] = a * tn * q;
-        t += 1.0f;
+        t += dt;
     }
     time = t;
     power = q;
@@ -115,7 +131,7 @@ void Hammer::process() noexcept {
     float* out = output;
     if (time > length || order == 0) {
         std::fill(out, out + n, 0.0f);
-        time += static_cast<float>(n);
+        time += static_cast<float>(n) * timeStep;
         return;
     }
     switch (order) {

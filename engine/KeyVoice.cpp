@@ -11,7 +11,6 @@
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-constexpr float kLevelFall = 0.99f;      // per-sample fall of the running peak
 constexpr float kSilenceLevel = 1e-10f;  // squared output below which the voice has died
 
 // The velocity curve: code 0 → 1, code k (1 to 9) → v^(2^(k − 1)), any other code → v^512,
@@ -200,11 +199,12 @@ void KeyVoice::renderComponents(int channels, float* const outputs[2], int strid
     mix(channels, outputs, stride, n);
 
     const float* x = buffers[5];
+    const float fall = context->levelFall;
     float peak = level;
     bool died = false;
     for (int i = 0; i < n; ++i) {
         const float e = x[i] * x[i];
-        const float fallen = kLevelFall * peak;
+        const float fallen = fall * peak;
         peak = e > fallen ? e : fallen;
         died = died || peak < kSilenceLevel;
     }

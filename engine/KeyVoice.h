@@ -15,7 +15,8 @@ class Pickup;
 //   pickup(1, 4, 2, 3) → 5;  outputFilter (high-pass) in place on 5;  5 → panned into the mix.
 // After release the tine adds its damper contact signal to buffer 0 before the bells read it,
 // so the bells ring with the damper noise. A running peak of the squared output decides when
-// the voice has died away (below 1e-10, falling at most by 0.99 per sample).
+// the voice has died away (below 1e-10, falling at most by 0.99 per sample at 44.1 kHz and as
+// fast per second at other rates).
 class KeyVoice : public VoiceComponent {
 public:
     static constexpr int kBuffers = 6;

@@ -10,6 +10,7 @@
 #include "OverdriveUnit.h"
 #include "PhaserUnit.h"
 #include "PianoCore.h"
+#include "ReferenceRate.h"
 #include "Tables.h"
 #include "TremoloUnit.h"
 #include "Voicing.h"
@@ -79,15 +80,11 @@ unsigned groupsOf(int32_t selector) noexcept {
 
 int PianoCore::applyParameters(const float (&values)[kValueCount], int32_t selector) noexcept {
     sampleRateGiven = value(values, 23);
-    float rate = value(values, 23);
-    int result = 0;
-    if (rate > 97000.0f) {
-        rate = 97000.0f;
-        result = kRateClamped;
-    } else if (!(rate >= 44000.0f)) {  // also catches a NaN rate
-        rate = 44000.0f;
-        result = kRateClamped;
-    }
+    // Everything is computed for the rate given (within the 8 kHz to 384 kHz that hosts use);
+    // a rate outside 44 kHz to 97 kHz is still reported, as callers may rely on the code.
+    const float given = value(values, 23);
+    const float rate = static_cast<float>(reference_rate::computedRate(given));
+    const int result = given >= 44000.0f && given <= 97000.0f ? 0 : kRateClamped;
 
     unsigned groups = groupsOf(selector);
     if (!effectsChain) {

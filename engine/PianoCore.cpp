@@ -28,7 +28,7 @@ PianoCore::~PianoCore() {
 }
 
 int PianoCore::setup(int inputs, int outputs, float sampleRate) {
-    context.sampleRate = sampleRate;
+    context.setSampleRate(sampleRate);
     inputChannels = inputs;
     outputChannels = outputs;
 
@@ -91,6 +91,6 @@ int PianoCore::queueEvent(int status, int data1, int data2, int detune, int time
 
 void PianoCore::setSampleRate(float sampleRate) noexcept {
     if (std::isfinite(sampleRate) && sampleRate > 0.0f) {
-        context.sampleRate = sampleRate;
+        context.setSampleRate(sampleRate);
     }
 }

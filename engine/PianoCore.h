@@ -47,7 +47,8 @@ public:
 
     // values[0..22] are the engine's values 1 to 23 (value 23 is the sample rate); selector is
     // value 24: 1..22 applies the group of that value, >= 23 every group, <= 0 nothing.
-    // Answers 0, or 1005 when the sample rate had to be clamped to [44000, 97000].
+    // Answers 0, or 1005 when the sample rate lies outside [44000, 97000] (everything is still
+    // computed for the rate given).
     virtual int applyParameters(const float (&values)[kValueCount], int32_t selector) noexcept;
 
     int setup(int inputChannels, int outputChannels, float sampleRate);

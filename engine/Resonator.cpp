@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "AntiDenormal.h"
+#include "ReferenceRate.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ void Resonator::setOutput(int index, float* buffer) noexcept {
 }
 
 void Resonator::reset() noexcept {
-    cosOmega = 0.0f;
+    cosOmega = 0.0;
     decay = 0.0f;
     amplitude = 0.0f;
     held = 0.0f;
@@ -61,11 +62,28 @@ void Resonator::configure(float frequency, float gain, float damperLevel, float 
                           float /*ignored*/) noexcept {
     const double f = std::clamp(static_cast<double>(frequency), 1.0, 20000.0);
     const double rate = context->sampleRate;
-    cosOmega = static_cast<float>(std::cos(kTwoPi * f / rate));
+    const float reference = static_cast<float>(std::cos(kTwoPi * f / reference_rate::kRate));
+    double level = 1.0;
+    if (rate == reference_rate::kRate) {
+        cosOmega = reference;
+    } else {
+        // The pitch the float cos ω gives at 44.1 kHz, at this rate.
+        const double w44 = std::acos(static_cast<double>(reference));
+        const double s = reference_rate::step(rate);
+        const double w = w44 * s;
+        cosOmega = std::cos(w);
+        if (!(w < kTwoPi / 2.0)) {
+            level = 0.0;
+        } else if (w44 > 0.0) {
+            level = s * std::tan(w / 2.0) / std::tan(w44 / 2.0);
+        } else {
+            level = s * s;  // the limit for a frequency that rounds to 0 Hz at 44.1 kHz
+        }
+    }
     // The damper smooths its contact signal with a time constant of 100/f ms (10 dB law).
     damperAlpha = static_cast<float>(1.0 - std::exp(-2300.0 / ((100.0 / f) * rate)));
     damperFloor = -damperLevel;
-    amplitude = gain;
+    amplitude = level == 1.0 ? gain : static_cast<float>(gain * level);
     ringSamples = truncateToInt(static_cast<double>(ringTime) * rate);
 }
 

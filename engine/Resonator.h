@@ -10,6 +10,14 @@
 // `damperFloor`, smoothed by a one-pole with `damperAlpha`, and added back into the input
 // buffer, where later readers of that buffer pick it up. The resonator falls silent once
 // `ringSamples` have passed (in whole slices) since its last non-zero input or decay change.
+//
+// The instrument is voiced at 44.1 kHz, where cos ω is rounded to a float. At any other rate the
+// resonator rings at exactly the frequency that float gives at 44.1 kHz, with cos ω in double
+// (a float cos ω would put the lowest keys out of tune at high rates), and its output is scaled
+// so that a pulse of the same shape in seconds rings it as loud as at 44.1 kHz. An impulse x
+// rings the oscillator at x·cot(ω/2), and a pulse of given shape in seconds has 44100/R times as
+// many samples at the rate R, so the gain is (44100/R)·tan(ω_R/2) / tan(ω₄₄/2). A partial at
+// or above half the rate cannot ring and is silent.
 class Resonator : public VoiceComponent {
 public:
     explicit Resonator(RenderContext* renderContext) noexcept;
@@ -35,7 +43,7 @@ private:
     void ring(int n) noexcept;
 
     // coefficients
-    float cosOmega = 0.0f;
+    double cosOmega = 0.0;  // a float's value at 44.1 kHz
     float decay = 0.0f;
     float amplitude = 0.0f;
     float held = 0.0f;  // 1.0 held, 0.0 released

@@ -52,15 +52,20 @@ double peak(const std::vector<float>& y, size_t from, size_t length) {
 }
 
 TEST(Resonator, RingsAtItsConfiguredFrequency) {
-    // cosOmega is a float; its spacing of 6e-8 near 1 moves ω by 6e-8/sin ω: 1.5e-5 relative
-    // at 440 Hz / 44.1 kHz, 8e-4 at 1 Hz / 1 kHz.
+    // At 44.1 kHz cos ω is a float; its spacing of 6e-8 near 1 moves ω by 6e-8/sin ω:
+    // 1.5e-5 relative at 440 Hz. At other rates the resonator rings at the pitch that float gives
+    // at 44.1 kHz: for A0 that is 1.5 cents sharp of 27.5 Hz, kept to 0.05 cents at 192 kHz.
+    const double pi = 3.141592653589793;
+    const double a0 =
+        std::acos(static_cast<double>(static_cast<float>(std::cos(2.0 * pi * 27.5 / 44100.0)))) *
+        44100.0 / (2.0 * pi);
     const struct {
         float rate, configured;
         double expected, tolerance;
     } cases[] = {{44100.0f, 440.0f, 440.0, 1e-4},
                  {44100.0f, 25000.0f, 20000.0, 1e-4},  // clamped to 20 kHz
-                 {1000.0f, 1.0f, 1.0, 2e-3},
-                 {1000.0f, 0.5f, 1.0, 2e-3}};  // clamped to 1 Hz
+                 {96000.0f, 440.0f, 440.0, 1e-5},
+                 {192000.0f, 27.5f, a0, 3e-5}};
     for (const auto& c : cases) {
         Rig rig(c.rate);
         rig.resonator.configure(c.configured, 1.0f, 0.0f, 1000.0f, 0.0f);
@@ -80,6 +85,14 @@ TEST(Resonator, RingsAtItsConfiguredFrequency) {
         const double measured = 0.5 * (count - 1) / (last - first) * c.rate;
         EXPECT_NEAR(measured / c.expected, 1.0, c.tolerance) << c.configured << " Hz";
     }
+    // Below 1 Hz the frequency is clamped to 1 Hz.
+    Rig slowest(1000.0f), clamped(1000.0f);
+    slowest.resonator.configure(1.0f, 1.0f, 0.0f, 1000.0f, 0.0f);
+    clamped.resonator.configure(0.5f, 1.0f, 0.0f, 1000.0f, 0.0f);
+    for (Rig* rig : {&slowest, &clamped}) {
+        rig->resonator.setDecay(0.999f, true);
+    }
+    EXPECT_EQ(slowest.run(4, 1.0f), clamped.run(4, 1.0f));
 }
 
 TEST(Resonator, LosesTenDecibelsInTheDecayTime) {
