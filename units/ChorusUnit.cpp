@@ -1,23 +1,36 @@
 #include "ChorusUnit.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+
+#include "ReferenceRate.h"
 
 namespace {
 
 constexpr double kFourPi = 12.566370616;
-constexpr int kLineMask = ChorusUnit::kLineLength - 1;
-constexpr float kLineLengthF = static_cast<float>(ChorusUnit::kLineLength);
 
-// Brings a read position into [0, 4096): one turn either way covers every reachable delay
-// (at most 1500 + 1001 samples). The order matters: -1e-5 + 4096 rounds to 4096, which the
-// second test folds back to 0.
-float wrapPosition(float r) noexcept {
+static_assert(ChorusUnit::kLineLength * reference_rate::kHighestRate / reference_rate::kRate <=
+                  ChorusUnit::kLineCapacity,
+              "a line holds the ring of the highest rate");
+
+// The ring at fs: 4096 samples at 44100 Hz scaled to the rate, up to a power of two (so that
+// the positions at 44100 Hz are those of a 4096-sample ring, bit for bit).
+int32_t ringFor(double fs) noexcept {
+    return static_cast<int32_t>(
+        std::bit_ceil(static_cast<uint32_t>(reference_rate::samples(ChorusUnit::kLineLength, fs))));
+}
+
+// Brings a read position into [0, length): one turn either way covers every reachable delay
+// (at most 1500 + 1001 samples at 44100 Hz, in a 4096-sample ring). The order matters:
+// -1e-5 + 4096 rounds to 4096, which the second test folds back to 0.
+float wrapPosition(float r, float length) noexcept {
     if (r < 0.0f) {
-        r += kLineLengthF;
+        r += length;
     }
-    if (r >= kLineLengthF) {
-        r -= kLineLengthF;
+    if (r >= length) {
+        r -= length;
     }
     return r;
 }
@@ -55,28 +68,30 @@ int ChorusUnit::setParameters(float mixPercent, float delay, float depthAmount, 
 
     inc1 = 2.0f * rate1 / fs;
     inc2 = 2.0f * rate2 / fs;
+    lfoSmoothing = reference_rate::smoothing(kLfoSmoothing, fs);
     const float m = static_cast<float>(mixPercent * 0.01);
     wet = m;
     dry = 1.0f - m;
-    baseDelay = static_cast<int32_t>(delay) * 10 + 1;
+    baseDelay = reference_rate::samples(static_cast<int32_t>(delay) * 10 + 1, fs);
     feedback = static_cast<float>(feedbackPercent * 0.01);
     weight2 = static_cast<float>(lfoMix * 0.01);
     weight1 = 1.0f - weight2;
     amDepth = static_cast<float>(m * amPercent * 0.01);
 
-    // Sweep in samples; in rate-scaled mode the swing shrinks as rate 1 rises (a rate of 0
-    // leaves the previous swing), at most 1500 samples.
+    // Sweep in samples at 44100 Hz; in rate-scaled mode the swing shrinks as rate 1 rises (a
+    // rate of 0 leaves the previous swing), at most 1500 samples.
     const float swing = depthAmount * 10.0f;
     if (rateScaled != 0.0f) {
         if (rate1 != 0.0f) {
-            depth = swing / rate1;
+            referenceDepth = swing / rate1;
         }
-        if (depth > 1500.0f) {
-            depth = 1500.0f;
+        if (referenceDepth > 1500.0f) {
+            referenceDepth = 1500.0f;
         }
     } else {
-        depth = swing;
+        referenceDepth = swing;
     }
+    depth = reference_rate::span(referenceDepth, fs);
 
     // Line 2's read point moves with the modulation by a ratio that runs smoothly from 0 at
     // mix 0 through -0.5 at mix 0.5 to -1 at mix 1.
@@ -96,7 +111,40 @@ int ChorusUnit::setParameters(float mixPercent, float delay, float depthAmount, 
     // set-up channel count means no second channel to offset.
     const float p = phaseDegrees < 0.0f ? phaseDegrees + 360.0f : phaseDegrees;
     channelOffset = inChannels > 0 ? p / (360.0f / static_cast<float>(inChannels)) : 0.0f;
+
+    // A new ring length reads the lines at other places: they start again from silence.
+    const int32_t ring = ringFor(fs);
+    if (ring != ringLength) {
+        ringLength = ring;
+        clearRings();
+    }
     return warning;
+}
+
+void ChorusUnit::clearRings() noexcept {
+    if (!state) {
+        return;
+    }
+    for (int c = 0; c < channels(); ++c) {
+        float* channel = channelState(c);
+        std::fill_n(channel + kLine1, ringLength, 0.0f);
+        std::fill_n(channel + kLine2, ringLength, 0.0f);
+    }
+}
+
+// Only the ring in use needs clearing: a line is read only within it, and a new ring length
+// clears its ring.
+void ChorusUnit::reset() noexcept {
+    blockCounter = 0;
+    if (!state) {
+        return;
+    }
+    clearRings();
+    for (int c = 0; c < channels(); ++c) {
+        float* channel = channelState(c);
+        std::fill_n(channel, kLine1, 0.0f);
+        std::fill_n(channel + kP1, kStateFloats - kP1, 0.0f);
+    }
 }
 
 float ChorusUnit::modulation(int c) const {
@@ -134,6 +182,9 @@ void ChorusUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c
     const float ratio = tapRatio;
     const bool tap2 = secondTap != 0;
     const int ahead = baseDelay;
+    const float fall = lfoSmoothing;
+    const int32_t mask = ringLength - 1;
+    const float length = static_cast<float>(ringLength);
     const int inStride = in.stride;
     const int outStride = out.stride;
 
@@ -143,7 +194,7 @@ void ChorusUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c
     float p2 = channel[kP2];
     float q1 = channel[kQ1];
     float q2 = channel[kQ2];
-    int32_t w = loadIndex(channel + kWriteIndex) & kLineMask;
+    int32_t w = loadIndex(channel + kWriteIndex) & mask;
     float wf = static_cast<float>(w);
 
     for (int n = 0; n < frames; ++n) {
@@ -153,19 +204,19 @@ void ChorusUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c
         if (o1 > 1.0f) {
             o1 -= 2.0f;
         }
-        smooth1 += (std::fabs(o1) - smooth1) * 0.001f;
+        smooth1 += (std::fabs(o1) - smooth1) * fall;
         o2 += rateInc2;
         if (o2 > 1.0f) {
             o2 -= 2.0f;
         }
-        smooth2 += (std::fabs(o2) - smooth2) * 0.001f;
+        smooth2 += (std::fabs(o2) - smooth2) * fall;
         const float mod = w2 * smooth2 + w1 * smooth1;
         const float d = mod * swing;
 
-        const float r = wrapPosition(wf - d);
-        const int i = static_cast<int>(r) & kLineMask;
+        const float r = wrapPosition(wf - d, length);
+        const int i = static_cast<int>(r) & mask;
         const float f = r - static_cast<float>(i);
-        const float t = line1[i] + (line1[(i + 1) & kLineMask] - line1[i]) * f;
+        const float t = line1[i] + (line1[(i + 1) & mask] - line1[i]) * f;
 
         const float h = 1.0f - (f - 0.5f) * (f - 0.5f);
         const float side = 0.5f - 0.5f * h;
@@ -176,18 +227,18 @@ void ChorusUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c
         float z = y * wetGain + x * dryGain;
         if (tap2) {
             line2[w] = z;
-            const float r2 = wrapPosition(wf - swing - d * ratio);
-            const int i2 = static_cast<int>(r2) & kLineMask;
+            const float r2 = wrapPosition(wf - swing - d * ratio, length);
+            const int i2 = static_cast<int>(r2) & mask;
             const float f2 = r2 - static_cast<float>(i2);
-            const float t2 = line2[i2] + (line2[(i2 + 1) & kLineMask] - line2[i2]) * f2;
+            const float t2 = line2[i2] + (line2[(i2 + 1) & mask] - line2[i2]) * f2;
             z = side * (t2 + q2) + h * q1;
             q2 = q1;
             q1 = t2;
         }
 
-        line1[(ahead + w) & kLineMask] = y * fbGain + x;
+        line1[(ahead + w) & mask] = y * fbGain + x;
         out.samples[n * outStride] = (1.0f - mod * am) * z;
-        w = (w + 1) & kLineMask;
+        w = (w + 1) & mask;
         wf = static_cast<float>(w);
     }
 

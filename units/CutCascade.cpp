@@ -10,26 +10,34 @@ void CutCascade::clearCoefficients() noexcept {
 
 int CutCascade::setParameters(float frequency, float orderValue, float glideMs,
                               float sampleRate) noexcept {
-    if (frequency == cachedFrequency && orderValue == cachedOrder && glideMs == cachedGlide) {
+    const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
+    const bool newRate = rate != cachedRate;
+    if (!newRate && frequency == cachedFrequency && orderValue == cachedOrder &&
+        glideMs == cachedGlide) {
         return kWarningNone;
     }
     cachedFrequency = frequency;
     cachedOrder = orderValue;
     cachedGlide = glideMs;
+    cachedRate = rate;
 
     int warning = kWarningNone;
-    const double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
+    double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
     const float n = clampParameter(orderValue, 1.0f, 12.0f, kWarningOrder, warning);
     const double seconds = clampParameter(glideMs, 10.0f, 50000.0f, kWarningOther, warning) * 0.001;
     const double fs = clampSampleRate(sampleRate, warning);
+    f = filter_math::limitCorner(f, fs);
 
     order = static_cast<int32_t>(n);
     const double x = shape.orderFactor[order - 1];
     const double half = fs / 2.0;
-    const double w = filter_math::kPi * shape.corner(f, x, half) / fs;
+    // The low-pass moves its section corner up, toward (or at low rates past) half the rate.
+    const double sectionCorner = filter_math::limitCorner(shape.corner(f, x, half), fs);
+    const double w = filter_math::kPi * sectionCorner / fs;
     const Coefficients next = shape.coefficients(w);
 
-    if (blockCounter != 0) {
+    // A new rate takes effect at once: the old coefficients mean another filter at that rate.
+    if (blockCounter != 0 && !newRate) {
         glideStep = filter_math::exponentialGlide(seconds, fs);
         coefs.glideTo(next, glideStep.length);
     } else {

@@ -5,6 +5,7 @@
 #include "ChannelStateUnit.h"
 #include "CoefficientGlide.h"
 #include "FilterMath.h"
+#include "ReferenceRate.h"
 
 // The cut filters: a series of 1 to 12 identical bilinear one-pole sections,
 //   u = c x - a s;   x <- u - s (high-pass) or x <- u + s (low-pass);   s = u   (per section)
@@ -13,8 +14,8 @@
 // the section corner f_s sits away from the requested f by a factor of about
 // 1/sqrt(2^(1/N) - 1): the order factor x(N) of the table, faded out toward half the sample
 // rate by the cascade's corner rule (HighPassCascade, LowPassCascade). Changes glide
-// exponentially, one glide step before every section (N steps per sample). Coefficients and
-// state are floats.
+// exponentially, one glide step before every section (N steps per sample); a new rate takes
+// effect at once. Coefficients and state are floats.
 class CutCascade : public ChannelStateUnit<CutCascade, float, 12> {
 public:
     struct Coefficients {
@@ -60,10 +61,12 @@ private:
     filter_math::ExponentialGlide glideStep;
     int32_t order = 1;
 
-    // parameter cache: the values last passed, unclamped
+    // parameter cache: the values last passed, unclamped, and the rate computed with (44100
+    // before the first call)
     float cachedFrequency = 0.0f;
     float cachedOrder = 0.0f;
     float cachedGlide = 0.0f;
+    float cachedRate = static_cast<float>(reference_rate::kRate);
 
     // state (ChannelStateUnit): one float per section, kMaxOrder per channel
 };

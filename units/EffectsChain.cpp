@@ -38,6 +38,7 @@ int EffectsChain::configure(const float (&values)[kValueCount]) noexcept {
     highShelfBiquad.setParameters(v(9), v(4), v(14), kGlide, rate);
     highShelf.setParameters(v(10), v(5), kGlide, rate);
     lowPass.setParameters(v(10), v(15), kCascadeGlideMs, rate);
+    outputLevel.setSampleRate(rate);
     outputLevel.setParameters(v(25), 0);
     return 0;
 }

@@ -16,7 +16,8 @@
 //   -> 4 band3 | highShelfBiquad -> 5 highShelf | lowPass -> 6 outputLevel.
 // Per stage an enable flag says whether it runs and a select flag which implementation runs.
 // Every configure hands its values to all ten units, run or not; each unit recomputes only when
-// its own values changed, and glides once it has processed audio.
+// its own values or the rate changed, and glides once it has processed audio (a new rate takes
+// effect at once).
 class EffectsChain {
 public:
     static constexpr int kValueCount = 26;  // values 1..26 of configure; value 26 is the rate

@@ -11,6 +11,17 @@ namespace filter_math {
 inline constexpr double kPi = 3.141592654;
 inline constexpr double kTwoPi = 6.283185308;
 
+// The highest corner a unit computes with, as a share of the sample rate: at low rates a corner
+// the parameters allow (up to 20 kHz) can lie above half the rate, where the prewarped angles
+// pass pi/2 and the coefficients turn infinite or unstable. At 44100 Hz and above the limit
+// (21609 Hz there) lies beyond every corner the units compute, so it changes nothing.
+inline constexpr double kHighestCorner = 0.49;
+
+inline double limitCorner(double f, double sampleRate) noexcept {
+    const double top = kHighestCorner * sampleRate;
+    return f > top ? top : f;
+}
+
 // 1/(cot w + 1) = K/(1 + K) with K = tan w: the feed coefficient of a bilinear one-pole
 // low-pass whose prewarped corner sits at w = pi f/fs (its complement 1 - c = 1/(1 + K) feeds
 // the matching high-pass).

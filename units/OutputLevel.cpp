@@ -35,6 +35,16 @@ int OutputLevel::setParameters(float level, int mode) noexcept {
     return warning;
 }
 
+int OutputLevel::setSampleRate(float sampleRate) noexcept {
+    int warning = kWarningNone;
+    const float fs = clampSampleRate(sampleRate, warning);
+    if (fs != rate) {
+        rate = fs;
+        smoothing = reference_rate::smoothing(kSmoothing, fs);
+    }
+    return warning;
+}
+
 int OutputLevel::process(const ChannelBuffers& in, const ChannelBuffers& out) noexcept {
     if (inChannels == 0) {
         return 0;
@@ -54,8 +64,9 @@ void OutputLevel::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     const ptrdiff_t outStride = out.stride;
     float g = current[channel];
     const float t = target[channel];
+    const float s = smoothing;
     for (int i = 0; i < frames; ++i) {
-        g += (t - g) * kSmoothing;
+        g += (t - g) * s;
         dst[i * outStride] = (src[i * inStride] + kAntiDenormal) * g;
     }
     current[channel] = g;

@@ -20,7 +20,7 @@ int OverdriveUnit::setParameters(float driveDb, float toneHz, float levelDb,
 
     driveGain = static_cast<float>(std::pow(10.0, driveDb * 0.05));
     // Bilinear one-pole: c = 1/(cot w + 1) = K/(1 + K) with K = tan w, w = π·fc/fs.
-    const double w = filter_math::kPi * toneHz / sampleRate;
+    const double w = filter_math::kPi * filter_math::limitCorner(toneHz, sampleRate) / sampleRate;
     const double c = filter_math::bilinearFeed(w);
     toneA1 = static_cast<float>(2.0 * c - 1.0);
     outGain = static_cast<float>(std::pow(10.0, levelDb * 0.05) * c);

@@ -17,8 +17,9 @@ public:
     OverdriveUnit() = default;
     ~OverdriveUnit() override = default;
 
-    // Drive [-20, 100] dB, tone [20, 20000] Hz, level [-100, 40] dB, sample rate
-    // [44000, 97000] Hz; answers 1005 when any value had to be clamped, else 0.
+    // Drive [-20, 100] dB, tone [20, 20000] Hz (at most 0.49 fs), level [-100, 40] dB, sample
+    // rate Hz; answers 1005 when any value had to be clamped or the rate lies outside
+    // [44000, 97000] Hz, else 0.
     int setParameters(float driveDb, float toneHz, float levelDb, float sampleRate) noexcept;
 
 private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "FilterMath.h"
 
@@ -13,7 +14,9 @@ void PeakingBand::clearCoefficients() noexcept {
 
 int PeakingBand::setParameters(float frequency, float gain, float q, float sampleRate,
                                int glide) noexcept {
-    if (frequency == cachedFrequency && gain == cachedGain && q == cachedQ &&
+    const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
+    const bool newRate = rate != cachedRate;
+    if (!newRate && frequency == cachedFrequency && gain == cachedGain && q == cachedQ &&
         glide == cachedGlide) {
         return kWarningNone;
     }
@@ -21,12 +24,14 @@ int PeakingBand::setParameters(float frequency, float gain, float q, float sampl
     cachedGain = gain;
     cachedQ = q;
     cachedGlide = glide;
+    cachedRate = rate;
 
     int warning = kWarningNone;
-    const double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
+    double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
     const double dB = clampParameter(gain, -30.0f, 18.0f, kWarningGain, warning);
     const double qc = clampParameter(q, 0.1f, 10.0f, kWarningQ, warning);
     const double fs = clampSampleRate(sampleRate, warning);
+    f = filter_math::limitCorner(f, fs);
 
     using filter_math::kPi;
     const double A = std::pow(10.0, dB / 20.0);
@@ -41,11 +46,13 @@ int PeakingBand::setParameters(float frequency, float gain, float q, float sampl
     const Coefficients next{static_cast<float>(k * m), static_cast<float>(2.0 * (1.0 - C * C) / N),
                             static_cast<float>(1.0 - 2.0 * k)};
 
-    if (glide != 0 && blockCounter != 0) {
-        const float n = static_cast<float>(kRampLength);
+    // A new rate takes effect at once: the old coefficients mean another filter at that rate.
+    if (glide != 0 && blockCounter != 0 && !newRate) {
+        const int32_t length = reference_rate::samples(kRampLength, fs);
+        const float n = static_cast<float>(length);
         step = {(next.b - coefs.current.b) / n, (next.a1 - coefs.current.a1) / n,
                 (next.a2 - coefs.current.a2) / n};
-        coefs.glideTo(next, kRampLength);
+        coefs.glideTo(next, length);
     } else {
         coefs.jumpTo(next);
     }

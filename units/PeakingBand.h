@@ -2,6 +2,7 @@
 
 #include "ChannelStateUnit.h"
 #include "CoefficientGlide.h"
+#include "ReferenceRate.h"
 
 // A peaking equaliser band: a second-order band-pass, scaled by A - 1 and added to the dry
 // signal, so the gain is A = 10^(dB/20) at the centre frequency and 1 far from it.
@@ -10,7 +11,8 @@
 // (C = cot(pi f/fs)): with D = C/Q' and N = C^2 + D + 1, k = D/N, a1 = 2 (1 - C^2)/N,
 // a2 = 1 - 2k, b = k (A - 1). Q' = Qe w/tan w widens the analogue Q against the bandwidth
 // compression of the bilinear map; a cut uses Qe = Q A, which makes it the exact inverse of the
-// boost of equal size. Coefficients and state are floats; changes ramp linearly over 256 samples.
+// boost of equal size. Coefficients and state are floats; changes ramp linearly over 256 samples
+// at 44100 Hz (5.8 ms: as long at every rate); a new rate takes effect at once.
 class PeakingBand : public ChannelStateUnit<PeakingBand, float, 2> {
 public:
     struct Coefficients {
@@ -18,7 +20,7 @@ public:
         float a1 = 0.0f;
         float a2 = 0.0f;
     };
-    static constexpr int kRampLength = 256;
+    static constexpr int kRampLength = 256;  // samples at 44100 Hz
 
     PeakingBand() = default;
     ~PeakingBand() override = default;
@@ -38,11 +40,13 @@ private:
     CoefficientGlide<Coefficients> coefs;
     Coefficients step;  // per-sample increment while ramping
 
-    // parameter cache: the values last passed, unclamped
+    // parameter cache: the values last passed, unclamped, and the rate computed with (44100
+    // before the first call)
     float cachedFrequency = 0.0f;
     float cachedGain = 0.0f;
     float cachedQ = 0.0f;
     int cachedGlide = 0;
+    float cachedRate = static_cast<float>(reference_rate::kRate);
 
     // state (ChannelStateUnit): w1, w2 per channel
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "FilterMath.h"
+#include "ReferenceRate.h"
 
 int PhaserUnit::setup(int inputs, int outputs) {
     const int result = setupAnyCount(inputs, outputs);
@@ -30,7 +31,8 @@ void PhaserUnit::clearInputMemories() noexcept {
 void PhaserUnit::fillTable() noexcept {
     for (int i = 0; i < kTableSize; ++i) {
         const double t = i * (1.0 / 255.0);
-        const double f = t * t * (double{tableHigh} - tableLow) + tableLow;
+        const double f =
+            filter_math::limitCorner(t * t * (double{tableHigh} - tableLow) + tableLow, tableRate);
         const double w = filter_math::kPi * f / tableRate;
         table[static_cast<size_t>(i)] = static_cast<float>(1.0 - filter_math::bilinearFeed(w));
     }
@@ -71,6 +73,7 @@ int PhaserUnit::setParameters(float rate1, float rate2, float lfoMix, float feed
     stages = static_cast<int32_t>(stageCount);
     envToSweep = static_cast<float>(envSweep * 2.56);
     followerOn = (envSweep != 0.0f || envRate != 0.0f) ? 1 : 0;
+    envSmoothing = reference_rate::smoothing(kFollowerFall, fs);
 
     const float m = static_cast<float>(mixPercent * 0.01);
     dry = 1.0f - std::fabs(m);
@@ -118,6 +121,7 @@ void PhaserUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c
     const float wetGain = wet;
     const int sections = stages;
     const bool follow = followerOn != 0;
+    const float fall = envSmoothing;
     const bool soft = clipMode != 0;
     const int inStride = in.stride;
     const int outStride = out.stride;
@@ -140,7 +144,7 @@ void PhaserUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c
             if (a > env) {
                 env = a;
             } else {
-                env += (a - env) * 0.001f;
+                env += (a - env) * fall;
             }
             d = env * toRate + rateInc1;
         }

@@ -10,19 +10,22 @@
 // is swept by two triangle oscillators over positions -255..255 (510 units per cycle; the
 // sweep uses |p|) and optionally by an envelope follower of the input. The sweep position
 // q in [0, 254] interpolates a 256-entry table of k = 1/(1 + tan(π·f/fs)) with
-// f = (i/255)²·(high - low) + low. The wet chain output v (optionally clipped to ±1 and soft-
-// clipped, (1.5 - 0.5·v²)·v) is fed back and mixed: output = x·dry + v·wet, the wet sign
-// flipped for an odd section count so that the chain's DC polarity is cancelled.
+// f = (i/255)²·(high - low) + low, at most 0.49·fs. The wet chain output v (optionally clipped
+// to ±1 and soft-clipped, (1.5 - 0.5·v²)·v) is fed back and mixed: output = x·dry + v·wet, the
+// wet sign flipped for an odd section count so that the chain's DC polarity is cancelled.
 //
 // The follower reads the previous input sample; at a block's first sample that is the
 // previous block's last input (0 after setup or reset), kept per channel in the object so
-// that the 16-float state layout stays as it is.
+// that the 16-float state layout stays as it is. It jumps up to a louder sample and falls back
+// by 0.001 of the distance per sample at 44100 Hz (the step of the same time constant, 22.7 ms,
+// at other rates).
 class PhaserUnit : public ChannelStateUnit<PhaserUnit, float, 16> {
 public:
     static constexpr int kStateFloats = 16;  // 12 sections, env, lfo1, lfo2, fb
     static constexpr int kMaxStages = 12;
     static constexpr int kTableSize = 256;
-    static constexpr int kMaxChannels = 2;  // a ChannelBuffers record holds two channels
+    static constexpr int kMaxChannels = 2;          // a ChannelBuffers record holds two channels
+    static constexpr float kFollowerFall = 0.001f;  // per sample at 44100 Hz
 
     PhaserUnit() = default;
     ~PhaserUnit() override = default;
@@ -30,8 +33,8 @@ public:
     // Rates [0, 10] Hz, lfoMix [0, 100] %, feedback [0, 100] %, low and high frequency
     // [20, 20000] Hz, stageCount [4, 12], envRate [-100, 100] %, phase [-180, 360] degrees,
     // mix [-100, 100] %, envSweep [-100, 100] %, clip [0, 1] (exactly 1: soft-clipped
-    // feedback path), sample rate [44000, 97000] Hz; answers 1005 when any value had to be
-    // clamped, else 0. Rebuilds the table.
+    // feedback path), sample rate Hz; answers 1005 when any value had to be clamped or the rate
+    // lies outside [44000, 97000] Hz, else 0. Rebuilds the table.
     virtual int setParameters(float rate1, float rate2, float lfoMix, float feedbackPercent,
                               float freqLow, float freqHigh, float stageCount, float envRate,
                               float phaseDegrees, float mixPercent, float envSweep, float clip,
@@ -76,6 +79,7 @@ private:
     float wet = 0.0f;
     float envToSweep = 0.0f;
     int32_t followerOn = 0;
+    float envSmoothing = kFollowerFall;  // the follower's fall step per sample
     int32_t clipMode = 0;
     std::unique_ptr<float[]> table;
     // The table's inputs from the last setter call, so that a table allocated by a later

@@ -37,6 +37,12 @@ inline int32_t samples(int32_t count, double rate) noexcept {
     return scaled < 1.0 ? 1 : (scaled > 2.0e9 ? 2000000000 : static_cast<int32_t>(scaled));
 }
 
+// A span of `count` samples at 44100 Hz, not necessarily whole (a swing, a delay) as the span
+// that lasts as long at `rate`.
+inline float span(float count, double rate) noexcept {
+    return rate == kRate ? count : static_cast<float>(static_cast<double>(count) * rate / kRate);
+}
+
 // A per-sample multiplier m at 44100 Hz (a value falls to m·x in one sample) as the multiplier
 // that falls as far in the same time at `rate`: m^(44100/rate).
 inline float multiplier(float m, double rate) noexcept {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "FilterMath.h"
 
@@ -13,7 +14,9 @@ void ShelfBiquad::clearCoefficients() noexcept {
 
 int ShelfBiquad::setParameters(float frequency, float gain, float slope, int ramp,
                                float sampleRate) noexcept {
-    if (frequency == cachedFrequency && gain == cachedGain && slope == cachedSlope &&
+    const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
+    const bool newRate = rate != cachedRate;
+    if (!newRate && frequency == cachedFrequency && gain == cachedGain && slope == cachedSlope &&
         ramp == cachedRamp) {
         return kWarningNone;
     }
@@ -21,12 +24,14 @@ int ShelfBiquad::setParameters(float frequency, float gain, float slope, int ram
     cachedGain = gain;
     cachedSlope = slope;
     cachedRamp = ramp;
+    cachedRate = rate;
 
     int warning = kWarningNone;
-    const double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
+    double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
     const double dB = clampParameter(gain, shape.minGain, 18.0f, kWarningGain, warning);
     const double S = clampParameter(slope, 0.1f, 2.5f, kWarningGain, warning);
     const double fs = clampSampleRate(sampleRate, warning);
+    f = filter_math::limitCorner(f, fs);
 
     const double A = std::pow(10.0, dB / 40.0);
     const double w0 = filter_math::kTwoPi * f / fs;
@@ -41,12 +46,14 @@ int ShelfBiquad::setParameters(float frequency, float gain, float slope, int ram
     const double beta = sn * std::sqrt(root);
     const Coefficients next = shape.design(A, cs, beta);
 
-    if (ramp != 0 && blockCounter != 0) {
+    // A new rate takes effect at once: the old coefficients mean another filter at that rate.
+    if (ramp != 0 && blockCounter != 0 && !newRate) {
         const Coefficients& c = coefs.current;
-        const double n = kRampLength;
+        const int32_t length = reference_rate::samples(kRampLength, fs);
+        const double n = length;
         step = {(next.b0 - c.b0) / n, (next.b1 - c.b1) / n, (next.b2 - c.b2) / n,
                 (next.a1 - c.a1) / n, (next.a2 - c.a2) / n};
-        coefs.glideTo(next, kRampLength);
+        coefs.glideTo(next, length);
     } else {
         coefs.jumpTo(next);
     }

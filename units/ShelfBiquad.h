@@ -2,13 +2,15 @@
 
 #include "ChannelStateUnit.h"
 #include "CoefficientGlide.h"
+#include "ReferenceRate.h"
 
 // The shelving biquads of the published audio-equaliser cookbook, low and high: A = 10^(dB/40),
 // w0 = 2 pi f/fs, and the shelf slope S setting 1/Q^2 = (A + 1/A)(1/S - 1) + 2 (S = 1 is the
 // steepest slope without overshoot), which enters the coefficients through
 // beta = sin w0 sqrt((A^2 + 1)/S - (A - 1)^2). Direct form II:
 //   w = x - a1 w1 - a2 w2;   y = b0 w + b1 w1 + b2 w2
-// Coefficients, state and arithmetic are double; changes ramp linearly over 500 samples. The
+// Coefficients, state and arithmetic are double; changes ramp linearly over 500 samples at
+// 44100 Hz (11.3 ms: as long at every rate) and a new rate takes effect at once. The
 // two shelves differ only in their lowest gain and in the formula from (A, cos w0, beta) to the
 // five coefficients (LowShelfBiquad, HighShelfBiquad).
 class ShelfBiquad : public ChannelStateUnit<ShelfBiquad, double, 2> {
@@ -20,7 +22,7 @@ public:
         double a1 = 0.0;
         double a2 = 0.0;
     };
-    static constexpr int kRampLength = 500;
+    static constexpr int kRampLength = 500;  // samples at 44100 Hz
 
     ~ShelfBiquad() override = default;
 
@@ -52,11 +54,13 @@ private:
     CoefficientGlide<Coefficients> coefs;
     Coefficients step;  // per-sample increment while ramping
 
-    // parameter cache: the values last passed, unclamped
+    // parameter cache: the values last passed, unclamped, and the rate computed with (44100
+    // before the first call)
     float cachedFrequency = 0.0f;
     float cachedGain = 0.0f;
     float cachedSlope = 0.0f;
     int cachedRamp = 0;
+    float cachedRate = static_cast<float>(reference_rate::kRate);
 
     // state (ChannelStateUnit): w1, w2 per channel
 };

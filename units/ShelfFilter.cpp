@@ -10,17 +10,21 @@ void ShelfFilter::clearCoefficients() noexcept {
 }
 
 int ShelfFilter::setParameters(float frequency, float gain, int glide, float sampleRate) noexcept {
-    if (frequency == cachedFrequency && gain == cachedGain && glide == cachedGlide) {
+    const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
+    const bool newRate = rate != cachedRate;
+    if (!newRate && frequency == cachedFrequency && gain == cachedGain && glide == cachedGlide) {
         return kWarningNone;
     }
     cachedFrequency = frequency;
     cachedGain = gain;
     cachedGlide = glide;
+    cachedRate = rate;
 
     int warning = kWarningNone;
-    const double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
+    double f = clampParameter(frequency, 20.0f, 20000.0f, kWarningFrequency, warning);
     const double dB = clampParameter(gain, -30.0f, 18.0f, kWarningGain, warning);
     const double fs = clampSampleRate(sampleRate, warning);
+    f = filter_math::limitCorner(f, fs);
 
     using filter_math::kPi;
     const double A = std::pow(10.0, dB / 20.0);
@@ -28,7 +32,8 @@ int ShelfFilter::setParameters(float frequency, float gain, int glide, float sam
     const double corner = dB < 0.0 ? shape.cutCorner(f, A, fs) : f;
     const Coefficients next = shape.coefficients(filter_math::bilinearFeed(kPi * corner / fs), m);
 
-    if (glide != 0 && blockCounter != 0) {
+    // A new rate takes effect at once: the old coefficients mean another filter at that rate.
+    if (glide != 0 && blockCounter != 0 && !newRate) {
         glideStep = filter_math::exponentialGlide(kGlideSeconds, fs);
         coefs.glideTo(next, glideStep.length);
     } else {

@@ -3,6 +3,7 @@
 #include "ChannelStateUnit.h"
 #include "CoefficientGlide.h"
 #include "FilterMath.h"
+#include "ReferenceRate.h"
 
 // The first-order shelves, low and high: the dry signal plus (A - 1), A = 10^(dB/20), times a
 // bilinear one-pole low-pass or high-pass,
@@ -10,7 +11,7 @@
 // with c = K/(1 + K), K = tan(pi f'/fs), the feed of the one-pole at the corner f'. A boost
 // uses f' = f; a cut moves the corner (LowShelfFilter, HighShelfFilter) so that it mirrors the
 // boost. Changes glide exponentially (glide time 20 ms, snapping to the target after 0.092 fs
-// samples). Coefficients and state are floats.
+// samples); a new rate takes effect at once. Coefficients and state are floats.
 class ShelfFilter : public ChannelStateUnit<ShelfFilter, float, 2> {
 public:
     struct Coefficients {
@@ -52,10 +53,12 @@ private:
     CoefficientGlide<Coefficients> coefs;
     filter_math::ExponentialGlide glideStep;
 
-    // parameter cache: the values last passed, unclamped
+    // parameter cache: the values last passed, unclamped, and the rate computed with (44100
+    // before the first call)
     float cachedFrequency = 0.0f;
     float cachedGain = 0.0f;
     int cachedGlide = 0;
+    float cachedRate = static_cast<float>(reference_rate::kRate);
 
     // state (ChannelStateUnit): s and one unused float per channel
 };

@@ -26,7 +26,7 @@ public:
     // The note value of a number; numbers below 1 read as 1, above 34 as 32 bars.
     static NoteValue noteValue(int number) noexcept;
 
-    // Records the (already clamped) sample rate, in Hz.
+    // Records the sample rate the tremolo computes with, in Hz.
     void setSampleRate(float rate) noexcept { sampleRate = rate; }
     float sampleRateNow() const noexcept { return sampleRate; }
 

@@ -25,7 +25,8 @@ public:
 
     // Depth [0, 100] %, rate [-35, 20] Hz (negative: tempo-synchronised note value -rate),
     // duty [0, 100] %, slope [0, 100] % of each segment, stereo phase [-180, 360] degrees,
-    // sample rate [44000, 97000] Hz; answers 1005 when any value had to be clamped, else 0.
+    // sample rate Hz; answers 1005 when any value had to be clamped or the rate lies outside
+    // [44000, 97000] Hz, else 0.
     virtual int setParameters(float depthPercent, float rate, float dutyPercent, float slopePercent,
                               float phaseDegrees, float sampleRateHz) noexcept;
 

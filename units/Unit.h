@@ -4,6 +4,7 @@
 
 #include "AntiDenormal.h"
 #include "ChannelBuffers.h"
+#include "ReferenceRate.h"
 
 // The contract every sound-shaping unit follows:
 //  - setup(inChannels, outChannels) answers 0, -1001 (a count other than 1 or 2) or -1002
@@ -12,7 +13,10 @@
 //  - process(in, out) runs the per-channel kernel for every channel (in place when in and out
 //    are the same record) and answers the frame count of channel 0, or 0 without state;
 //  - the parameter setter answers a warning code: 0, or the code of the last clamped value
-//    (1001 gain/slope/level, 1002 Q, 1003 frequency, 1004 order, 1005 rate, time or other).
+//    (1001 gain/slope/level, 1002 Q, 1003 frequency, 1004 order, 1005 rate, time or other);
+//  - every unit computes with the host's rate (within [8000, 384000] Hz) and limits the corners
+//    it computes with to 0.49 of it; a rate outside [44000, 97000] Hz is still reported with
+//    1005, as callers may rely on that code.
 // The block counter only matters as zero / non-zero: zero means nothing was processed since
 // setup or reset, so a parameter change takes effect at once instead of gliding.
 class Unit {
@@ -28,6 +32,7 @@ public:
     static constexpr int kErrorChannels = -1001;
     static constexpr int kErrorChannelMismatch = -1002;
 
+    // The rates the units were voiced for; a rate outside them is reported, not refused.
     static constexpr float kMinSampleRate = 44000.0f;
     static constexpr float kMaxSampleRate = 97000.0f;
 
@@ -66,8 +71,13 @@ protected:
         return value;
     }
 
+    // The rate a unit computes with: the host's, taken into [8000, 384000] Hz (not a number as
+    // 44100). A rate outside [44000, 97000] Hz (or not a number) sets warning to 1005.
     static float clampSampleRate(float rate, int& warning) noexcept {
-        return clampParameter(rate, kMinSampleRate, kMaxSampleRate, kWarningOther, warning);
+        if (!(rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
+            warning = kWarningOther;
+        }
+        return static_cast<float>(reference_rate::computedRate(rate));
     }
 
     // Counts one kernel call. The counter saturates instead of wrapping: a wrap to zero would

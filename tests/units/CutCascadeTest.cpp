@@ -160,8 +160,8 @@ void checkGlide() {
     EXPECT_EQ(k.current.c, target);
     EXPECT_EQ(k.current.a, k.target.a);
 
-    // Only a new rate: nothing restarts. After reset: the next change applies at once.
-    EXPECT_EQ(cascade.setParameters(800, 4, 10, 96000.0f), 0);
+    // The same values again: nothing restarts. After reset: the next change applies at once.
+    EXPECT_EQ(cascade.setParameters(800, 4, 10, kRate), 0);
     EXPECT_EQ(k.left, 0);
     cascade.reset();
     cascade.setParameters(300, 4, 10, kRate);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -334,6 +335,25 @@ TEST(EffectsChain, SetupAnswersTheSumOfTheUnits) {
     EXPECT_EQ(l, left);
     EXPECT_EQ(chain.setup(2, 2), 0);
     EXPECT_EQ(chain.setup(1, 1), 0);
+}
+
+// The output level's fade lasts as long in seconds at every rate: from silence it reaches
+// 1 - 1/e of its target after 1/-ln(0.999) = 999.5 steps at 44100 Hz, 999.5 fs/44100 at fs
+// (within the one sample of counting whole steps). Only band 1 (at 0 dB) and the level run.
+TEST(EffectsChain, OutputLevelFadeLastsAsLongAtEveryRate) {
+    for (const float fs : {44100.0f, 96000.0f}) {
+        EffectsChain chain;
+        ASSERT_EQ(chain.setup(2, 2), 0);
+        Values v = {};
+        v[24] = -6.0f;
+        v[25] = fs;
+        chain.configure(v);
+        std::vector<float> l(3000, 1.0f), r = l;
+        processChain(chain, l, r);
+        const float reached = (1.0f - std::exp(-1.0f)) * chain.outputLevelUnit().targetGain(0);
+        const auto n = std::find_if(l.begin(), l.end(), [&](float y) { return y >= reached; });
+        EXPECT_NEAR(static_cast<double>(n - l.begin() + 1), 999.5 * fs / 44100.0, 1.0) << fs;
+    }
 }
 
 // NaN values (a corrupted voicing row or rate) clamp to the lower limits instead of reaching

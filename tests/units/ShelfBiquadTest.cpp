@@ -136,10 +136,10 @@ void checkRamp() {
     EXPECT_EQ(k.current.a1, k.target.a1);
     EXPECT_EQ(k.current.a2, k.target.a2);
 
-    // A repeated call, or one with only a new rate, restarts nothing.
+    // A repeated call restarts nothing.
     shelf.setParameters(1900, 6, 1.1f, 1, kRate);
     processMono(shelf, x);
-    EXPECT_EQ(shelf.setParameters(1900, 6, 1.1f, 1, 48000.0f), 0);
+    EXPECT_EQ(shelf.setParameters(1900, 6, 1.1f, 1, kRate), 0);
     EXPECT_EQ(k.left, 499);
 }
 

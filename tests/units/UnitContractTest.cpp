@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "HighPassCascade.h"
@@ -228,4 +230,57 @@ TYPED_TEST(UnitContract, MissingSamplePointerIsSkipped) {
     ChannelBuffers b;
     b[0] = {nullptr, 1, 64};
     EXPECT_EQ(unit.process(b, b), 64);
+}
+
+namespace {
+
+// Sets a mono unit up at 44100 Hz, runs it, then hands it only a new rate: the coefficients
+// change at once and give `dB` at the corner (at most 0.49 fs).
+template <class U, class Set>
+void expectNewRate(Set set, float corner, double dB) {
+    for (const float fs : {8000.0f, 48000.0f, 96000.0f, 192000.0f}) {
+        U unit;
+        ASSERT_EQ(unit.setup(1, 1), 0);
+        set(unit, kRate);
+        std::vector<float> x(64, 0.1f);
+        processMono(unit, x);
+        set(unit, fs);
+        EXPECT_EQ(unit.coefficients().left, 0) << fs;
+        EXPECT_NEAR(sineGainDb(unit, std::min(corner, 0.49f * fs), fs), dB, 0.002) << fs;
+    }
+}
+
+// |1 + (A - 1)/(1 + j)|: a first-order shelf at its corner.
+double firstOrderShelfDb(double dB) {
+    const double m = std::pow(10.0, dB / 20.0) - 1.0;
+    return toDb(std::hypot(1.0 + 0.5 * m, 0.5 * m));
+}
+
+}  // namespace
+
+// A new rate alone recomputes at once (no glide, though the unit has run) and keeps the response
+// in hertz. Prewarped to its corner, each unit's gain there is the analogue one at every rate:
+// A for the band, sqrt A (half the gain in dB) for the cookbook shelves, |1 + (A - 1)/(1 + j)|
+// for the first-order shelves, 1/sqrt 2 (-3.0103 dB) for a single cut section. A corner above
+// 0.49 fs (here only at 8000 Hz) moves down to 0.49 fs. Tolerance 0.002 dB as in the units'
+// response tests: single-precision coefficients move even a 95 Hz corner at 192 kHz (poles
+// 3e-3 from the unit circle) by < 1e-4 relative, 1e-3 dB.
+TEST(UnitRates, ANewRateAloneRecomputesAtOnceAndKeepsTheResponse) {
+    const double halfPower = -10.0 * std::log10(2.0);
+    expectNewRate<PeakingBand>([](auto& u, float fs) { u.setParameters(1000, 9, 1.5f, fs, 1); },
+                               1000, 9.0);
+    expectNewRate<PeakingBand>([](auto& u, float fs) { u.setParameters(20000, -6, 0.7f, fs, 1); },
+                               20000, -6.0);
+    expectNewRate<LowShelfBiquad>([](auto& u, float fs) { u.setParameters(600, 12, 1, 1, fs); },
+                                  600, 6.0);
+    expectNewRate<HighShelfBiquad>(
+        [](auto& u, float fs) { u.setParameters(6000, -15, 0.5f, 1, fs); }, 6000, -7.5);
+    expectNewRate<LowShelfFilter>([](auto& u, float fs) { u.setParameters(400, 10, 1, fs); }, 400,
+                                  firstOrderShelfDb(10));
+    expectNewRate<HighShelfFilter>([](auto& u, float fs) { u.setParameters(3200, 16, 1, fs); },
+                                   3200, firstOrderShelfDb(16));
+    expectNewRate<HighPassCascade>([](auto& u, float fs) { u.setParameters(95, 1, 10, fs); }, 95,
+                                   halfPower);
+    expectNewRate<LowPassCascade>([](auto& u, float fs) { u.setParameters(20000, 1, 10, fs); },
+                                  20000, halfPower);
 }
