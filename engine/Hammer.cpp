@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 
 #include "ReferenceRate.h"
 
@@ -56,7 +57,9 @@ void Hammer::configure(int n, float p, float pulseLevel, float sensitivity) noex
     pole = p;
     order = n;
     velocitySens = sensitivity;
-    const double s = reference_rate::step(context->sampleRate);
+    // The clock's step for the rates hosts use; a rate below 8 kHz steps as at 8 kHz, so that
+    // p^(2 − s) stays finite for any pole.
+    const double s = reference_rate::step(reference_rate::computedRate(context->sampleRate));
     timeStep = static_cast<float>(s);
     if (s == 1.0 || !(p > 0.0f)) {
         poleStep = p;
@@ -77,6 +80,36 @@ void Hammer::configure(int n, float p, float pulseLevel, float sensitivity) noex
     const double g = 1.0 / (std::pow(tau, n) * std::pow(q, tau));  // peak normalised to 1
     level = static_cast<float>(g * pulseLevel * std::pow(28.0, 1.0 - q) * orderWeight(n));
     length = static_cast<float>(std::min(5.0 * tau, kMaxLength));
+}
+
+namespace {
+
+// |Σ x_k·e^(−iωk)| over the pulse's samples x_k = (1 + k·step)^n · p^(2 + k·step) until the
+// clock passes `length`, with the hammer's own recurrences.
+double pulseSpectrum(int n, double p, double length, double step, double omega) {
+    const std::complex<double> turn = std::polar(1.0, -omega);
+    std::complex<double> phase = 1.0;
+    std::complex<double> sum = 0.0;
+    const double fall = std::pow(p, step);
+    double q = std::pow(p, 2.0 - step);
+    for (double t = 1.0; t <= length; t += step) {
+        q *= fall;
+        sum += std::pow(t, n) * q * phase;
+        phase *= turn;
+    }
+    return std::abs(sum);
+}
+
+}  // namespace
+
+double Hammer::pulseWeight(double omega) const noexcept {
+    const double s = timeStep;
+    if (s == 1.0 || !(level > 0.0f) || order == 0) {
+        return 1.0;
+    }
+    const double here = pulseSpectrum(order, pole, length, s, omega * s);
+    const double reference = pulseSpectrum(order, pole, length, 1.0, omega);
+    return here > 0.0 ? reference / (s * here) : 1.0;
 }
 
 void Hammer::trigger() noexcept {

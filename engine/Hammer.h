@@ -25,6 +25,13 @@ public:
     // Velocity of the next strike, 0 to 1.
     void setVelocity(float v) noexcept { velocity = v; }
 
+    // How much harder the 44.1 kHz pulse drives a partial at ω (radians per 44.1 kHz sample)
+    // than this rate's pulse, beyond the 44100/R of a smooth pulse: |X₄₄(ω)| / (s·|X_R(ω·s)|),
+    // with X the sum of the pulse's samples turned by e^(−iωk). 1 at 44.1 kHz. A pulse of a few
+    // samples is far from smooth: at 44.1 kHz it drives the top keys' tines 1 dB harder and
+    // their highest bells up to 5 dB softer than its shape in seconds would.
+    double pulseWeight(double omega) const noexcept;
+
 private:
     friend class FusedVoiceKernel;  // the fused render reads and writes the state
 

@@ -124,6 +124,9 @@ void KeyVoice::configureNote(const NoteConfiguration& v) noexcept {
     tine->configure(v.tineFrequency, 1.0f, v.damperLevel, v.tineRingTime, 0.0f);
     bell1->configure(v.bell1Frequency, v.bell1Level, 0.0f, v.bellRingTime, 0.0f);
     bell2->configure(v.bell2Frequency, v.bell2Level, 0.0f, v.bellRingTime, 0.0f);
+    for (Resonator* r : {tine.get(), bell1.get(), bell2.get()}) {
+        r->weightOutput(hammer->pulseWeight(r->referenceOmega()));
+    }
     thumpFilter->configure(v.thumpCutoff, v.thumpGain, v.thumpQ, StateVariableFilter::kLowPass);
     pickup->configure(v.pickupOffset);
     outputFilter->configure(v.outputCutoff, v.outputGain, v.outputQ,

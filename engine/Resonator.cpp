@@ -46,6 +46,7 @@ void Resonator::setOutput(int index, float* buffer) noexcept {
 
 void Resonator::reset() noexcept {
     cosOmega = 0.0;
+    omega44 = 0.0;
     decay = 0.0f;
     amplitude = 0.0f;
     held = 0.0f;
@@ -64,11 +65,12 @@ void Resonator::configure(float frequency, float gain, float damperLevel, float 
     const double rate = context->sampleRate;
     const float reference = static_cast<float>(std::cos(kTwoPi * f / reference_rate::kRate));
     double level = 1.0;
+    const double w44 = std::acos(static_cast<double>(reference));
+    omega44 = w44;
     if (rate == reference_rate::kRate) {
         cosOmega = reference;
     } else {
         // The pitch the float cos ω gives at 44.1 kHz, at this rate.
-        const double w44 = std::acos(static_cast<double>(reference));
         const double s = reference_rate::step(rate);
         const double w = w44 * s;
         cosOmega = std::cos(w);
@@ -85,6 +87,12 @@ void Resonator::configure(float frequency, float gain, float damperLevel, float 
     damperFloor = -damperLevel;
     amplitude = level == 1.0 ? gain : static_cast<float>(gain * level);
     ringSamples = truncateToInt(static_cast<double>(ringTime) * rate);
+}
+
+void Resonator::weightOutput(double weight) noexcept {
+    if (weight != 1.0) {
+        amplitude = static_cast<float>(amplitude * weight);
+    }
 }
 
 void Resonator::setDecay(float coefficient, bool isHeld) noexcept {

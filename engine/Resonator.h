@@ -36,6 +36,11 @@ public:
     // Per-sample decay multiplier, damper contact off.
     virtual void setHoldDecay(float coefficient) noexcept;
 
+    // ω at 44.1 kHz (radians per sample) of the configured frequency.
+    double referenceOmega() const noexcept { return omega44; }
+    // Scales the output for an exciting pulse that is not smooth (see Hammer::pulseWeight).
+    void weightOutput(double weight) noexcept;
+
 private:
     friend class FusedVoiceKernel;  // the fused render reads and writes the state
 
@@ -50,6 +55,7 @@ private:
     float damperAlpha = 0.0f;
     float damperFloor = 0.0f;  // <= 0
     int ringSamples = 0;
+    double omega44 = 0.0;
 
     // state
     float s1 = 0.0f;
