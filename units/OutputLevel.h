@@ -13,6 +13,19 @@ class OutputLevel : public Unit {
 public:
     static constexpr float kSmoothing = 0.001f;  // per sample at 44100 Hz
 
+    // One channel's gain and its smoother, a sample at a time: the kernel's arithmetic, also run
+    // by loops that chain several units sample by sample.
+    struct Section {
+        float g = 0.0f;
+        float t = 0.0f;
+        float s = 0.0f;
+
+        float operator()(float in) noexcept {
+            g += (t - g) * s;
+            return (in + kAntiDenormal) * g;
+        }
+    };
+
     OutputLevel() = default;
     ~OutputLevel() override = default;
 
@@ -27,6 +40,13 @@ public:
     int setSampleRate(float sampleRate) noexcept;
 
     float currentGain(int channel) const { return current[channel]; }
+
+    // Channel c's section (counted as one kernel call), and the section's gain put back.
+    Section section(int channel) noexcept {
+        countKernelCall();
+        return Section{current[channel], target[channel], smoothing};
+    }
+    void store(int channel, const Section& section) noexcept { current[channel] = section.g; }
     float targetGain(int channel) const { return target[channel]; }
 
 private:

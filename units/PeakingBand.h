@@ -22,6 +22,23 @@ public:
     };
     static constexpr int kRampLength = 256;  // samples at 44100 Hz
 
+    // One channel's filter, coefficients and state in hand, a sample at a time: the kernel's
+    // arithmetic, also run by loops that chain several units sample by sample.
+    struct Section {
+        Coefficients k;
+        float w1 = 0.0f;
+        float w2 = 0.0f;
+
+        float operator()(float in) noexcept {
+            const float x = in + kAntiDenormal;
+            const float w0 = x - k.a1 * w1 - k.a2 * w2;
+            const float y = x + k.b * (w0 - w2);
+            w2 = w1;
+            w1 = w0;
+            return y;
+        }
+    };
+
     PeakingBand() = default;
     ~PeakingBand() override = default;
 
@@ -30,6 +47,12 @@ public:
     int setParameters(float frequency, float gain, float q, float sampleRate, int glide) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
+
+    // For a loop past every glide: channel c's section (counted as one kernel call), and the
+    // section's state put back.
+    bool gliding() const noexcept { return coefs.left > 0; }
+    Section section(int channel) noexcept;
+    void store(int channel, const Section& section) noexcept;
 
 private:
     friend ChannelStateUnit<PeakingBand, float, 2>;

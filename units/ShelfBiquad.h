@@ -24,6 +24,23 @@ public:
     };
     static constexpr int kRampLength = 500;  // samples at 44100 Hz
 
+    // One channel's filter, coefficients and state in hand, a sample at a time: the kernel's
+    // arithmetic, also run by loops that chain several units sample by sample.
+    struct Section {
+        Coefficients k;
+        double w1 = 0.0;
+        double w2 = 0.0;
+
+        float operator()(float in) noexcept {
+            const double x = static_cast<double>(in) + kAntiDenormal;
+            const double w = x - k.a1 * w1 - k.a2 * w2;
+            const auto y = static_cast<float>(k.b0 * w + k.b1 * w1 + k.b2 * w2);
+            w2 = w1;
+            w1 = w;
+            return y;
+        }
+    };
+
     ~ShelfBiquad() override = default;
 
     // Frequency Hz [20, 20000], gain dB [lowest gain, 18], shelf slope [0.1, 2.5], sample rate
@@ -33,6 +50,20 @@ public:
                       float sampleRate) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
+
+    // For a loop past every glide: channel c's section (counted as one kernel call), and the
+    // section's state put back.
+    bool gliding() const noexcept { return coefs.left > 0; }
+    Section section(int channel) noexcept {
+        countKernelCall();
+        const double* s = channelState(channel);
+        return Section{coefs.current, s[0], s[1]};
+    }
+    void store(int channel, const Section& section) noexcept {
+        double* s = channelState(channel);
+        s[0] = section.w1;
+        s[1] = section.w2;
+    }
 
 protected:
     // What makes a shelf low or high: its lowest gain in dB and its coefficient formula.

@@ -20,6 +20,27 @@ public:
     };
     static constexpr double kGlideSeconds = 0.02;
 
+    // One channel's shelf (high when kHighShelf), coefficients and state in hand, a sample at a
+    // time: the kernel's arithmetic, also run by loops that chain several units sample by sample.
+    template <bool kHighShelf>
+    struct Section {
+        Coefficients k;
+        float s = 0.0f;
+
+        float operator()(float in) noexcept {
+            const float x = in + kAntiDenormal;
+            const float u = k.b * x - k.a * s;
+            float y;
+            if constexpr (kHighShelf) {
+                y = u - s + x;
+            } else {
+                y = u + x + s;
+            }
+            s = u;
+            return y;
+        }
+    };
+
     ~ShelfFilter() override = default;
 
     // Frequency Hz [20, 20000], gain dB [-30, 18], sample rate Hz; glide != 0 glides the change
@@ -28,6 +49,19 @@ public:
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
     const filter_math::ExponentialGlide& glideShape() const { return glideStep; }
+
+    // For a loop past every glide: channel c's section (counted as one kernel call; kHighShelf
+    // says which shelf this is), and the section's state put back.
+    bool gliding() const noexcept { return coefs.left > 0; }
+    template <bool kHighShelf>
+    Section<kHighShelf> section(int channel) noexcept {
+        countKernelCall();
+        return Section<kHighShelf>{coefs.current, channelState(channel)[0]};
+    }
+    template <bool kHighShelf>
+    void store(int channel, const Section<kHighShelf>& section) noexcept {
+        channelState(channel)[0] = section.s;
+    }
 
 protected:
     // What makes a shelf low or high: the corner f' of a cut (f, A, fs in, Hz out), the
