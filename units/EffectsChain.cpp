@@ -116,33 +116,33 @@ bool EffectsChain::processSteadyStereo(const ChannelBuffers& in,
         return false;
     }
 
-    PeakingBand::Section b1[2] = {band1.section(0), band1.section(1)};
-    ShelfFilter::Section<false> ls[2] = {lowShelf.section<false>(0), lowShelf.section<false>(1)};
-    PeakingBand::Section b2[2] = {band2.section(0), band2.section(1)};
-    ShelfBiquad::Section hb[2] = {highShelfBiquad.section(0), highShelfBiquad.section(1)};
-    ShelfFilter::Section<true> hs[2] = {highShelf.section<true>(0), highShelf.section<true>(1)};
-    OutputLevel::Section ol[2] = {outputLevel.section(0), outputLevel.section(1)};
+    PeakingBand::Section<StereoFloats> b1 = band1.stereoSection();
+    ShelfFilter::Section<false, StereoFloats> ls = lowShelf.stereoSection<false>();
+    PeakingBand::Section<StereoFloats> b2 = band2.stereoSection();
+    ShelfBiquad::Section<StereoFloats> hb = highShelfBiquad.stereoSection();
+    ShelfFilter::Section<true, StereoFloats> hs = highShelf.stereoSection<true>();
+    OutputLevel::Section<StereoFloats> ol = outputLevel.stereoSection();
 
-    const float* src[2] = {in[0].samples, in[1].samples};
-    float* dst[2] = {out[0].samples, out[1].samples};
-    const ptrdiff_t srcStride[2] = {in[0].stride, in[1].stride};
-    const ptrdiff_t dstStride[2] = {out[0].stride, out[1].stride};
+    const float* left = in[0].samples;
+    const float* right = in[1].samples;
+    float* outLeft = out[0].samples;
+    float* outRight = out[1].samples;
+    const ptrdiff_t leftStride = in[0].stride;
+    const ptrdiff_t rightStride = in[1].stride;
+    const ptrdiff_t outLeftStride = out[0].stride;
+    const ptrdiff_t outRightStride = out[1].stride;
     for (int i = 0; i < n; ++i) {
-        float y[2] = {src[0][i * srcStride[0]], src[1][i * srcStride[1]]};
-        for (int c = 0; c < 2; ++c) {
-            y[c] = ol[c](hs[c](hb[c](b2[c](ls[c](b1[c](y[c]))))));
-        }
-        dst[0][i * dstStride[0]] = y[0];
-        dst[1][i * dstStride[1]] = y[1];
+        const StereoFloats x = {left[i * leftStride], right[i * rightStride]};
+        const StereoFloats y = ol(hs(hb(b2(ls(b1(x))))));
+        outLeft[i * outLeftStride] = y[0];
+        outRight[i * outRightStride] = y[1];
     }
 
-    for (int c = 0; c < 2; ++c) {
-        band1.store(c, b1[c]);
-        lowShelf.store(c, ls[c]);
-        band2.store(c, b2[c]);
-        highShelfBiquad.store(c, hb[c]);
-        highShelf.store(c, hs[c]);
-        outputLevel.store(c, ol[c]);
-    }
+    band1.store(b1);
+    lowShelf.store(ls);
+    band2.store(b2);
+    highShelfBiquad.store(hb);
+    highShelf.store(hs);
+    outputLevel.store(ol);
     return true;
 }

@@ -62,7 +62,7 @@ void OutputLevel::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     float* dst = out.samples;
     const ptrdiff_t inStride = in.stride;
     const ptrdiff_t outStride = out.stride;
-    Section f{current[channel], target[channel], smoothing};
+    Section<> f{current[channel], target[channel], smoothing};
     for (int i = 0; i < frames; ++i) {
         dst[i * outStride] = f(src[i * inStride]);
     }

@@ -69,7 +69,7 @@ void PeakingBand::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     const ptrdiff_t outStride = out.stride;
 
     float* s = channelState(channel);
-    Section f{coefs.current, s[0], s[1]};
+    Section<> f{coefs.current, s[0], s[1]};
 
     int i = 0;
     if (coefs.left > 0) {
@@ -95,14 +95,18 @@ void PeakingBand::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     coefs.current = f.k;
 }
 
-PeakingBand::Section PeakingBand::section(int channel) noexcept {
+PeakingBand::Section<StereoFloats> PeakingBand::stereoSection() noexcept {
     countKernelCall();
-    const float* s = channelState(channel);
-    return Section{coefs.current, s[0], s[1]};
+    countKernelCall();
+    const float* l = channelState(0);
+    const float* r = channelState(1);
+    return Section<StereoFloats>{coefs.current, {l[0], r[0]}, {l[1], r[1]}};
 }
 
-void PeakingBand::store(int channel, const Section& section) noexcept {
-    float* s = channelState(channel);
-    s[0] = section.w1;
-    s[1] = section.w2;
+void PeakingBand::store(const Section<StereoFloats>& section) noexcept {
+    for (int c = 0; c < 2; ++c) {
+        float* s = channelState(c);
+        s[0] = section.w1[c];
+        s[1] = section.w2[c];
+    }
 }

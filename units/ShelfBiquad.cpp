@@ -70,7 +70,7 @@ void ShelfBiquad::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     const ptrdiff_t outStride = out.stride;
 
     double* s = channelState(channel);
-    Section f{coefs.current, s[0], s[1]};
+    Section<> f{coefs.current, s[0], s[1]};
 
     int i = 0;
     if (coefs.left > 0) {

@@ -4,6 +4,7 @@
 #include "CoefficientGlide.h"
 #include "FilterMath.h"
 #include "ReferenceRate.h"
+#include "StereoLanes.h"
 
 // The first-order shelves, low and high: the dry signal plus (A - 1), A = 10^(dB/20), times a
 // bilinear one-pole low-pass or high-pass,
@@ -20,17 +21,18 @@ public:
     };
     static constexpr double kGlideSeconds = 0.02;
 
-    // One channel's shelf (high when kHighShelf), coefficients and state in hand, a sample at a
-    // time: the kernel's arithmetic, also run by loops that chain several units sample by sample.
-    template <bool kHighShelf>
+    // The shelf (high when kHighShelf) of one channel (T float) or of both side by side
+    // (StereoFloats), coefficients and state in hand, a sample at a time: the kernel's
+    // arithmetic, also run by loops that chain several units sample by sample.
+    template <bool kHighShelf, typename T = float>
     struct Section {
         Coefficients k;
-        float s = 0.0f;
+        T s{};
 
-        float operator()(float in) noexcept {
-            const float x = in + kAntiDenormal;
-            const float u = k.b * x - k.a * s;
-            float y;
+        T operator()(T in) noexcept {
+            const T x = in + kAntiDenormal;
+            const T u = k.b * x - k.a * s;
+            T y;
             if constexpr (kHighShelf) {
                 y = u - s + x;
             } else {
@@ -50,17 +52,22 @@ public:
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
     const filter_math::ExponentialGlide& glideShape() const { return glideStep; }
 
-    // For a loop past every glide: channel c's section (counted as one kernel call; kHighShelf
-    // says which shelf this is), and the section's state put back.
+    // For a loop past every glide on two channels: both channels' section (counted as a kernel
+    // call each; kHighShelf says which shelf this is), and the section's state put back.
     bool gliding() const noexcept { return coefs.left > 0; }
     template <bool kHighShelf>
-    Section<kHighShelf> section(int channel) noexcept {
+    Section<kHighShelf, StereoFloats> stereoSection() noexcept {
         countKernelCall();
-        return Section<kHighShelf>{coefs.current, channelState(channel)[0]};
+        countKernelCall();
+        Section<kHighShelf, StereoFloats> s;
+        s.k = coefs.current;
+        s.s = StereoFloats{channelState(0)[0], channelState(1)[0]};
+        return s;
     }
     template <bool kHighShelf>
-    void store(int channel, const Section<kHighShelf>& section) noexcept {
-        channelState(channel)[0] = section.s;
+    void store(const Section<kHighShelf, StereoFloats>& section) noexcept {
+        channelState(0)[0] = section.s[0];
+        channelState(1)[0] = section.s[1];
     }
 
 protected:
