@@ -82,8 +82,10 @@ soak: configure
 
 # How strong the suite is: each fault of scripts/mutants.txt planted alone in a scratch copy of
 # MUTANTS_REF (build-mutants/), rebuilt and tested; prints KILLED, SURVIVED or INVALID per fault
-# and the kill count. MUTANTS=id,id runs a subset; MUTANTS_BASELINE=results.tsv names the
-# faults an earlier run killed that now survive; MUTANTS_TIMEOUT bounds each test (seconds).
+# and the kill count, recorded in build-mutants/results.tsv. MUTANTS=id,id runs a subset (replacing
+# only their rows); MUTANTS_BASELINE=results.tsv names the faults an earlier run killed that now
+# survive; MUTANTS_TIMEOUT bounds each test in seconds (a mutant's whole suite gets three times
+# that; 0: three times the clean suite, at least 60).
 MUTANTS ?=
 MUTANTS_REF ?= HEAD
 MUTANTS_BASELINE ?=

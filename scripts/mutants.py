@@ -8,8 +8,9 @@ file recompiles and its programs relink), runs ctest and reports each fault as
   KILLED    some test failed (or hung past the timeout): the first failing tests are named
   SURVIVED  every test passed
   INVALID   the original text is not in the file exactly once, or the mutant did not compile
-then the kill count and the survivors. Results go to a TSV file (id, status, seconds, detail);
---baseline names an earlier results file and lists the faults it killed that now survive.
+then the kill count and the survivors. Results go to a TSV file (id, status, seconds, commit,
+detail); a run of some faults replaces only their rows. --baseline names an earlier results file
+and lists the faults it killed that now survive.
 """
 
 import argparse
@@ -148,13 +149,24 @@ def run_tests(build_dir, jobs, timeout, log, stop_early):
     return status == 0, names, status is None
 
 
+RESULT_COLUMNS = ["id", "status", "seconds", "commit", "detail"]
+
+
 def read_results(path):
-    results = {}
-    for line in Path(path).read_text().splitlines()[1:]:
-        fields = line.split("\t")
-        if len(fields) >= 2:
-            results[fields[0]] = fields[1]
-    return results
+    """The rows of a results file by id, each a dict of RESULT_COLUMNS."""
+    rows = {}
+    if Path(path).is_file():
+        for line in Path(path).read_text().splitlines()[1:]:
+            fields = line.split("\t")
+            if len(fields) == len(RESULT_COLUMNS):
+                rows[fields[0]] = dict(zip(RESULT_COLUMNS, fields))
+    return rows
+
+
+def write_results(path, rows, order):
+    lines = ["\t".join(RESULT_COLUMNS)]
+    lines += ["\t".join(rows[i][c] for c in RESULT_COLUMNS) for i in order if i in rows]
+    Path(path).write_text("\n".join(lines) + "\n")
 
 
 def main():
@@ -174,6 +186,7 @@ def main():
     args = parser.parse_args()
 
     faults = read_faults(args.list)
+    order = [f.id for f in faults]
     if args.only:
         chosen = [i.strip() for i in args.only.split(",") if i.strip()]
         unknown = set(chosen) - {f.id for f in faults}
@@ -214,42 +227,43 @@ def main():
               f"test timeout {timeout} s", flush=True)
 
     rows = []
+    recorded = read_results(results_path)
     width = max(len(f.id) for f in faults) if faults else 0
-    with open(results_path, "w") as results:
-        results.write("id\tstatus\tseconds\tdetail\n")
-        for n, fault in enumerate(faults, 1):
-            begin = time.monotonic()
-            path = src / fault.path
-            text = path.read_text() if path.is_file() else None
-            found = text.count(fault.original) if text is not None else -1
-            if found != 1:
-                status = "INVALID"
-                detail = "no such file" if found < 0 else f"original text found {found} times"
-            else:
-                try:
-                    path.write_text(text.replace(fault.original, fault.replacement))
-                    if not build(build_dir, args.jobs, logs / f"{fault.id}.log"):
-                        status, detail = "INVALID", "does not compile"
-                    elif args.check:
-                        status, detail = "COMPILES", ""
+    for n, fault in enumerate(faults, 1):
+        begin = time.monotonic()
+        path = src / fault.path
+        text = path.read_text() if path.is_file() else None
+        found = text.count(fault.original) if text is not None else -1
+        if found != 1:
+            status = "INVALID"
+            detail = "no such file" if found < 0 else f"original text found {found} times"
+        else:
+            try:
+                path.write_text(text.replace(fault.original, fault.replacement))
+                if not build(build_dir, args.jobs, logs / f"{fault.id}.log"):
+                    status, detail = "INVALID", "does not compile"
+                elif args.check:
+                    status, detail = "COMPILES", ""
+                else:
+                    passed, names, hung = run_tests(build_dir, args.jobs, timeout,
+                                                    logs / f"{fault.id}.log", stop_early=True)
+                    if passed:
+                        status, detail = "SURVIVED", ""
                     else:
-                        passed, names, hung = run_tests(build_dir, args.jobs, timeout,
-                                                        logs / f"{fault.id}.log", stop_early=True)
-                        if passed:
-                            status, detail = "SURVIVED", ""
-                        else:
-                            status = "KILLED"
-                            detail = ", ".join(names[:3]) or "ctest failed without a test"
-                            if hung:
-                                detail = "suite timed out; " + detail
-                finally:
-                    path.write_text(text)  # the next build recompiles it from the original
-            seconds = time.monotonic() - begin
-            rows.append((fault, status, seconds, detail))
-            results.write(f"{fault.id}\t{status}\t{seconds:.0f}\t{detail}\n")
-            results.flush()
-            print(f"[{n:2}/{len(faults)}] {fault.id:<{width}} {status:<8} {seconds:5.0f} s  "
-                  f"{detail}", flush=True)
+                        status = "KILLED"
+                        detail = ", ".join(names[:3]) or "ctest failed without a test"
+                        if hung:
+                            detail = "suite timed out; " + detail
+            finally:
+                path.write_text(text)  # the next build recompiles it from the original
+        seconds = time.monotonic() - begin
+        rows.append((fault, status, seconds, detail))
+        if not args.check:
+            recorded[fault.id] = {"id": fault.id, "status": status,
+                                  "seconds": f"{seconds:.0f}", "commit": commit, "detail": detail}
+            write_results(results_path, recorded, order)
+        print(f"[{n:2}/{len(faults)}] {fault.id:<{width}} {status:<8} {seconds:5.0f} s  "
+              f"{detail}", flush=True)
 
     total = time.monotonic() - started
     killed = [r for r in rows if r[1] == "KILLED"]
@@ -262,6 +276,10 @@ def main():
               + (f" ({len(invalid)} invalid)" if invalid else ""))
         for fault, _, _, _ in survived:
             print(f"  SURVIVED {fault.id}: {fault.path}: {fault.description}")
+        listed = [recorded[i]["status"] for i in order if i in recorded]
+        if len(rows) < len(listed):
+            print(f"mutants: {results_path} holds {listed.count('KILLED')} kills of "
+                  f"{len(listed)} recorded faults")
     for fault, _, _, detail in invalid:
         print(f"  INVALID  {fault.id}: {fault.path}: {detail}")
     print(f"mutants: {total:.0f} s in all, {mutant_seconds:.0f} s per mutant; "
@@ -269,7 +287,7 @@ def main():
 
     if baseline is not None:
         lost = [f.id for f, status, _, _ in rows
-                if baseline.get(f.id) == "KILLED" and status != "KILLED"]
+                if baseline.get(f.id, {}).get("status") == "KILLED" and status != "KILLED"]
         compared = sum(1 for f, _, _, _ in rows if f.id in baseline)
         print(f"mutants: against {args.baseline}: {compared} faults compared, "
               f"{len(lost)} killed there and not here" + (": " + ", ".join(lost) if lost else ""))
