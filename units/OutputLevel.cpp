@@ -62,12 +62,9 @@ void OutputLevel::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     float* dst = out.samples;
     const ptrdiff_t inStride = in.stride;
     const ptrdiff_t outStride = out.stride;
-    float g = current[channel];
-    const float t = target[channel];
-    const float s = smoothing;
+    Section<> f{current[channel], target[channel], smoothing};
     for (int i = 0; i < frames; ++i) {
-        g += (t - g) * s;
-        dst[i * outStride] = (src[i * inStride] + kAntiDenormal) * g;
+        dst[i * outStride] = f(src[i * inStride]);
     }
-    current[channel] = g;
+    current[channel] = f.g;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ReferenceRate.h"
+#include "StereoLanes.h"
 #include "Unit.h"
 
 // The output level and polarity stage: y = x g_c, where each channel's gain g_c follows its
@@ -12,6 +13,21 @@
 class OutputLevel : public Unit {
 public:
     static constexpr float kSmoothing = 0.001f;  // per sample at 44100 Hz
+
+    // The gain and its smoother of one channel (T float) or of both side by side
+    // (StereoFloats), a sample at a time: the kernel's arithmetic, also run by loops that chain
+    // several units sample by sample.
+    template <typename T = float>
+    struct Section {
+        T g{};
+        T t{};
+        float s = 0.0f;
+
+        T operator()(T in) noexcept {
+            g += (t - g) * s;
+            return (in + kAntiDenormal) * g;
+        }
+    };
 
     OutputLevel() = default;
     ~OutputLevel() override = default;
@@ -27,6 +43,21 @@ public:
     int setSampleRate(float sampleRate) noexcept;
 
     float currentGain(int channel) const { return current[channel]; }
+
+    // Both channels' section (counted as a kernel call each), and the section's gains put back.
+    Section<StereoFloats> stereoSection() noexcept {
+        countKernelCall();
+        countKernelCall();
+        Section<StereoFloats> s;
+        s.g = StereoFloats{current[0], current[1]};
+        s.t = StereoFloats{target[0], target[1]};
+        s.s = smoothing;
+        return s;
+    }
+    void store(const Section<StereoFloats>& section) noexcept {
+        current[0] = section.g[0];
+        current[1] = section.g[1];
+    }
     float targetGain(int channel) const { return target[channel]; }
 
 private:

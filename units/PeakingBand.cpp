@@ -69,42 +69,44 @@ void PeakingBand::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     const ptrdiff_t outStride = out.stride;
 
     float* s = channelState(channel);
-    float w1 = s[0];
-    float w2 = s[1];
-    float b = coefs.current.b;
-    float a1 = coefs.current.a1;
-    float a2 = coefs.current.a2;
-
-    auto filter = [&](int i) {
-        const float x = src[i * inStride] + kAntiDenormal;
-        const float w0 = x - a1 * w1 - a2 * w2;
-        dst[i * outStride] = x + b * (w0 - w2);
-        w2 = w1;
-        w1 = w0;
-    };
+    Section<> f{coefs.current, s[0], s[1]};
 
     int i = 0;
     if (coefs.left > 0) {
         const int n = std::min(coefs.left, frames);
         const Coefficients d = step;
         for (; i < n; ++i) {
-            b += d.b;
-            a1 += d.a1;
-            a2 += d.a2;
-            filter(i);
+            f.k.b += d.b;
+            f.k.a1 += d.a1;
+            f.k.a2 += d.a2;
+            dst[i * outStride] = f(src[i * inStride]);
         }
         coefs.left -= n;
         if (coefs.left == 0) {
-            b = coefs.target.b;
-            a1 = coefs.target.a1;
-            a2 = coefs.target.a2;
+            f.k = coefs.target;
         }
     }
     for (; i < frames; ++i) {
-        filter(i);
+        dst[i * outStride] = f(src[i * inStride]);
     }
 
-    s[0] = w1;
-    s[1] = w2;
-    coefs.current = {b, a1, a2};
+    s[0] = f.w1;
+    s[1] = f.w2;
+    coefs.current = f.k;
+}
+
+PeakingBand::Section<StereoFloats> PeakingBand::stereoSection() noexcept {
+    countKernelCall();
+    countKernelCall();
+    const float* l = channelState(0);
+    const float* r = channelState(1);
+    return Section<StereoFloats>{coefs.current, {l[0], r[0]}, {l[1], r[1]}};
+}
+
+void PeakingBand::store(const Section<StereoFloats>& section) noexcept {
+    for (int c = 0; c < 2; ++c) {
+        float* s = channelState(c);
+        s[0] = section.w1[c];
+        s[1] = section.w2[c];
+    }
 }

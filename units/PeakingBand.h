@@ -3,6 +3,7 @@
 #include "ChannelStateUnit.h"
 #include "CoefficientGlide.h"
 #include "ReferenceRate.h"
+#include "StereoLanes.h"
 
 // A peaking equaliser band: a second-order band-pass, scaled by A - 1 and added to the dry
 // signal, so the gain is A = 10^(dB/20) at the centre frequency and 1 far from it.
@@ -22,6 +23,25 @@ public:
     };
     static constexpr int kRampLength = 256;  // samples at 44100 Hz
 
+    // The filter of one channel (T float) or of both side by side (StereoFloats), coefficients
+    // and state in hand, a sample at a time: the kernel's arithmetic, also run by loops that
+    // chain several units sample by sample.
+    template <typename T = float>
+    struct Section {
+        Coefficients k;
+        T w1{};
+        T w2{};
+
+        T operator()(T in) noexcept {
+            const T x = in + kAntiDenormal;
+            const T w0 = x - k.a1 * w1 - k.a2 * w2;
+            const T y = x + k.b * (w0 - w2);
+            w2 = w1;
+            w1 = w0;
+            return y;
+        }
+    };
+
     PeakingBand() = default;
     ~PeakingBand() override = default;
 
@@ -30,6 +50,12 @@ public:
     int setParameters(float frequency, float gain, float q, float sampleRate, int glide) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
+
+    // For a loop past every glide on two channels: both channels' section (counted as a kernel
+    // call each), and the section's state put back.
+    bool gliding() const noexcept { return coefs.left > 0; }
+    Section<StereoFloats> stereoSection() noexcept;
+    void store(const Section<StereoFloats>& section) noexcept;
 
 private:
     friend ChannelStateUnit<PeakingBand, float, 2>;

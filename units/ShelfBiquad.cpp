@@ -70,40 +70,30 @@ void ShelfBiquad::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int 
     const ptrdiff_t outStride = out.stride;
 
     double* s = channelState(channel);
-    double w1 = s[0];
-    double w2 = s[1];
-    Coefficients k = coefs.current;
-
-    auto filter = [&](int i) {
-        const double x = static_cast<double>(src[i * inStride]) + kAntiDenormal;
-        const double w = x - k.a1 * w1 - k.a2 * w2;
-        dst[i * outStride] = static_cast<float>(k.b0 * w + k.b1 * w1 + k.b2 * w2);
-        w2 = w1;
-        w1 = w;
-    };
+    Section<> f{coefs.current, s[0], s[1]};
 
     int i = 0;
     if (coefs.left > 0) {
         const int n = std::min(coefs.left, frames);
         const Coefficients d = step;
         for (; i < n; ++i) {
-            k.b0 += d.b0;
-            k.b1 += d.b1;
-            k.b2 += d.b2;
-            k.a1 += d.a1;
-            k.a2 += d.a2;
-            filter(i);
+            f.k.b0 += d.b0;
+            f.k.b1 += d.b1;
+            f.k.b2 += d.b2;
+            f.k.a1 += d.a1;
+            f.k.a2 += d.a2;
+            dst[i * outStride] = f(src[i * inStride]);
         }
         coefs.left -= n;
         if (coefs.left == 0) {
-            k = coefs.target;
+            f.k = coefs.target;
         }
     }
     for (; i < frames; ++i) {
-        filter(i);
+        dst[i * outStride] = f(src[i * inStride]);
     }
 
-    s[0] = w1;
-    s[1] = w2;
-    coefs.current = k;
+    s[0] = f.w1;
+    s[1] = f.w2;
+    coefs.current = f.k;
 }

@@ -3,6 +3,7 @@
 #include "ChannelStateUnit.h"
 #include "CoefficientGlide.h"
 #include "ReferenceRate.h"
+#include "StereoLanes.h"
 
 // The shelving biquads of the published audio-equaliser cookbook, low and high: A = 10^(dB/40),
 // w0 = 2 pi f/fs, and the shelf slope S setting 1/Q^2 = (A + 1/A)(1/S - 1) + 2 (S = 1 is the
@@ -24,6 +25,26 @@ public:
     };
     static constexpr int kRampLength = 500;  // samples at 44100 Hz
 
+    // The filter of one channel (T float) or of both side by side (StereoFloats), coefficients
+    // and state in hand, a sample at a time: the kernel's arithmetic, also run by loops that
+    // chain several units sample by sample.
+    template <typename T = float>
+    struct Section {
+        using D = WideLanes<T>;
+        Coefficients k;
+        D w1{};
+        D w2{};
+
+        T operator()(T in) noexcept {
+            const D x = convertStereo<D>(in) + static_cast<double>(kAntiDenormal);
+            const D w = x - k.a1 * w1 - k.a2 * w2;
+            const T y = convertStereo<T>(k.b0 * w + k.b1 * w1 + k.b2 * w2);
+            w2 = w1;
+            w1 = w;
+            return y;
+        }
+    };
+
     ~ShelfBiquad() override = default;
 
     // Frequency Hz [20, 20000], gain dB [lowest gain, 18], shelf slope [0.1, 2.5], sample rate
@@ -33,6 +54,28 @@ public:
                       float sampleRate) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
+
+    // For a loop past every glide on two channels: both channels' section (counted as a kernel
+    // call each), and the section's state put back.
+    bool gliding() const noexcept { return coefs.left > 0; }
+    Section<StereoFloats> stereoSection() noexcept {
+        countKernelCall();
+        countKernelCall();
+        const double* l = channelState(0);
+        const double* r = channelState(1);
+        Section<StereoFloats> s;
+        s.k = coefs.current;
+        s.w1 = StereoDoubles{l[0], r[0]};
+        s.w2 = StereoDoubles{l[1], r[1]};
+        return s;
+    }
+    void store(const Section<StereoFloats>& section) noexcept {
+        for (int c = 0; c < 2; ++c) {
+            double* s = channelState(c);
+            s[0] = section.w1[c];
+            s[1] = section.w2[c];
+        }
+    }
 
 protected:
     // What makes a shelf low or high: its lowest gain in dB and its coefficient formula.

@@ -61,20 +61,7 @@ void ShelfFilter::run(const ChannelBuffer& in, const ChannelBuffer& out, int cha
     const ptrdiff_t outStride = out.stride;
 
     float* state0 = channelState(channel);
-    float s = state0[0];
-    float b = coefs.current.b;
-    float a = coefs.current.a;
-
-    auto filter = [&](int i) {
-        const float x = src[i * inStride] + kAntiDenormal;
-        const float u = b * x - a * s;
-        if constexpr (kHighShelf) {
-            dst[i * outStride] = u - s + x;
-        } else {
-            dst[i * outStride] = u + x + s;
-        }
-        s = u;
-    };
+    Section<kHighShelf> f{coefs.current, state0[0]};
 
     int i = 0;
     if (coefs.left > 0) {
@@ -83,20 +70,19 @@ void ShelfFilter::run(const ChannelBuffer& in, const ChannelBuffer& out, int cha
         const float tb = coefs.target.b;
         const float ta = coefs.target.a;
         for (; i < n; ++i) {
-            b += (tb - b) * g;
-            a += (ta - a) * g;
-            filter(i);
+            f.k.b += (tb - f.k.b) * g;
+            f.k.a += (ta - f.k.a) * g;
+            dst[i * outStride] = f(src[i * inStride]);
         }
         coefs.left -= n;
         if (coefs.left == 0) {
-            b = tb;
-            a = ta;
+            f.k = {tb, ta};
         }
     }
     for (; i < frames; ++i) {
-        filter(i);
+        dst[i * outStride] = f(src[i * inStride]);
     }
 
-    state0[0] = s;
-    coefs.current = {b, a};
+    state0[0] = f.s;
+    coefs.current = f.k;
 }

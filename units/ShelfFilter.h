@@ -4,6 +4,7 @@
 #include "CoefficientGlide.h"
 #include "FilterMath.h"
 #include "ReferenceRate.h"
+#include "StereoLanes.h"
 
 // The first-order shelves, low and high: the dry signal plus (A - 1), A = 10^(dB/20), times a
 // bilinear one-pole low-pass or high-pass,
@@ -20,6 +21,28 @@ public:
     };
     static constexpr double kGlideSeconds = 0.02;
 
+    // The shelf (high when kHighShelf) of one channel (T float) or of both side by side
+    // (StereoFloats), coefficients and state in hand, a sample at a time: the kernel's
+    // arithmetic, also run by loops that chain several units sample by sample.
+    template <bool kHighShelf, typename T = float>
+    struct Section {
+        Coefficients k;
+        T s{};
+
+        T operator()(T in) noexcept {
+            const T x = in + kAntiDenormal;
+            const T u = k.b * x - k.a * s;
+            T y;
+            if constexpr (kHighShelf) {
+                y = u - s + x;
+            } else {
+                y = u + x + s;
+            }
+            s = u;
+            return y;
+        }
+    };
+
     ~ShelfFilter() override = default;
 
     // Frequency Hz [20, 20000], gain dB [-30, 18], sample rate Hz; glide != 0 glides the change
@@ -28,6 +51,24 @@ public:
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
     const filter_math::ExponentialGlide& glideShape() const { return glideStep; }
+
+    // For a loop past every glide on two channels: both channels' section (counted as a kernel
+    // call each; kHighShelf says which shelf this is), and the section's state put back.
+    bool gliding() const noexcept { return coefs.left > 0; }
+    template <bool kHighShelf>
+    Section<kHighShelf, StereoFloats> stereoSection() noexcept {
+        countKernelCall();
+        countKernelCall();
+        Section<kHighShelf, StereoFloats> s;
+        s.k = coefs.current;
+        s.s = StereoFloats{channelState(0)[0], channelState(1)[0]};
+        return s;
+    }
+    template <bool kHighShelf>
+    void store(const Section<kHighShelf, StereoFloats>& section) noexcept {
+        channelState(0)[0] = section.s[0];
+        channelState(1)[0] = section.s[1];
+    }
 
 protected:
     // What makes a shelf low or high: the corner f' of a cut (f, A, fs in, Hz out), the

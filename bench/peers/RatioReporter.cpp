@@ -2,8 +2,11 @@
 
 #include <cstdio>
 
-RatioReporter::RatioReporter(std::vector<std::string> pieces, std::vector<std::string> instruments)
-    : pieceNames(std::move(pieces)), instrumentNames(std::move(instruments)) {}
+RatioReporter::RatioReporter(std::vector<std::string> pieces, std::vector<std::string> instruments,
+                             std::string reference)
+    : pieceNames(std::move(pieces)),
+      instrumentNames(std::move(instruments)),
+      referenceName(std::move(reference)) {}
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
@@ -25,7 +28,7 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
 
 void RatioReporter::printTable(std::ostream& out) const {
     char cell[64];
-    out << "\nReal-time factor (audio seconds per CPU second), ratio to " << instrumentNames[0]
+    out << "\nReal-time factor (audio seconds per CPU second), ratio to " << referenceName
         << " in brackets, mean sounding voices after the slash:\n";
     std::snprintf(cell, sizeof cell, "%-10s", "piece");
     out << cell;
@@ -37,7 +40,7 @@ void RatioReporter::printTable(std::ostream& out) const {
     for (const std::string& piece : pieceNames) {
         std::snprintf(cell, sizeof cell, "%-10s", piece.c_str());
         out << cell;
-        const auto reference = factors.find(piece + "/" + instrumentNames[0]);
+        const auto reference = factors.find(piece + "/" + referenceName);
         for (const std::string& instrument : instrumentNames) {
             const std::string key = piece + "/" + instrument;
             const auto found = factors.find(key);

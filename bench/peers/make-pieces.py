@@ -11,6 +11,13 @@ the committed files, the build never runs this. The demo piece is examples/demo.
   60 keys sound at once.
 - allkeys.mid: all 88 keys (21 to 108) struck at once at full velocity with the pedal down,
   released after 1.5 s, the pedal lifted at 3 s.
+- invention.mid: 16 bars at 80 beats per minute, no pedal; two voices of sixteenth notes a
+  tenth apart walk a C major scale in steps and small leaps, each note held to the next, so
+  that two to four keys sound at once.
+- ragtime.mid: 16 bars at 100 beats per minute; the left hand alternates a bass octave on the
+  beat with a three-key chord off the beat, the right hand plays a syncopated single line with
+  occasional thirds; the pedal is changed every half bar, so that about seven keys sound.
+- silence.mid: 20 s without a note; only the pedal is pressed at the start and lifted at the end.
 
 Type 0 files, 480 ticks per quarter note, channel 1.
 """
@@ -125,11 +132,89 @@ def all_keys():
     return smf(events, 500000, 8 * PPQ)
 
 
+C_MAJOR = [0, 2, 4, 5, 7, 9, 11]
+
+
+def scale_key(degree):
+    """The MIDI note of a C major scale degree counted from middle C (degree 0 is note 60)."""
+    octave, step = divmod(degree, 7)
+    return 60 + 12 * octave + C_MAJOR[step]
+
+
+def invention():
+    rng = Sequence(2)
+    events = []
+    sixteenth = PPQ // 4
+    bars = 16
+    for voice, (start, low, high) in enumerate(((2, -2, 12), (-12, -16, 0))):
+        degree = start
+        for s in range(bars * 16):
+            # Steps and small leaps, turned back at the ends of the voice's compass; the lower
+            # voice moves in eighths.
+            if voice == 1 and s % 2:
+                continue
+            length = sixteenth * (1 + voice)
+            note(events, scale_key(degree), s * sixteenth, length + sixteenth // 2,
+                 55 + rng.next(30))
+            move = (-2, -1, -1, 1, 1, 2, 3, -3)[rng.next(8)]
+            if not low <= degree + move <= high:
+                move = -move
+            degree += move
+    return smf(events, 750000, bars * 4 * PPQ)
+
+
+def ragtime():
+    rng = Sequence(7)
+    events = []
+    eighth = PPQ // 2
+    bar = 4 * PPQ
+    bars = 16
+    roots = [36, 36, 41, 41, 36, 43, 36, 43, 36, 36, 41, 41, 36, 43, 36, 36]
+    for b, root in enumerate(roots):
+        start = b * bar
+        for half in range(2):
+            t = start + half * 2 * PPQ
+            if t > 0:
+                pedal(events, t, False)
+            pedal(events, t + 20, True)
+        for beat in range(4):
+            t = start + beat * PPQ
+            if beat % 2 == 0:
+                bass = root - 12 if beat == 0 else root - 5
+                note(events, bass, t, eighth - 20, 70 + rng.next(20))
+                note(events, bass + 12, t, eighth - 20, 60 + rng.next(20))
+            else:
+                for interval in (16, 19, 24):
+                    note(events, root + interval, t, eighth - 30, 50 + rng.next(20))
+        # The tune: eighths with ties across the beat, now and then a third below.
+        t = start
+        pitch = 72 + rng.next(12)
+        while t < start + bar:
+            length = eighth * (1, 1, 2, 3)[rng.next(4)]
+            note(events, pitch, t, length - 20, 75 + rng.next(30))
+            if rng.next(4) == 0:
+                note(events, pitch - 4, t, length - 20, 60 + rng.next(20))
+            pitch = min(max(pitch + rng.next(9) - 4, 67), 88)
+            t += length
+    end = bars * bar
+    pedal(events, end, False)
+    return smf(events, 600000, end)
+
+
+def silence():
+    events = []
+    # 120 beats per minute: 40 beats are 20 s.
+    pedal(events, 0, True)
+    pedal(events, 40 * PPQ, False)
+    return smf(events, 500000, 40 * PPQ)
+
+
 def main():
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pieces")
     os.makedirs(folder, exist_ok=True)
     for name, data in (("chords.mid", chords()), ("dense.mid", dense()),
-                       ("allkeys.mid", all_keys())):
+                       ("allkeys.mid", all_keys()), ("invention.mid", invention()),
+                       ("ragtime.mid", ragtime()), ("silence.mid", silence())):
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
 
