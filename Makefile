@@ -66,7 +66,7 @@ FUZZ_SECONDS ?= 60
 SOAK_SECONDS ?= 600
 TSAN_SECONDS ?= 10
 
-.PHONY: test-asan test-tsan fuzz soak
+.PHONY: test-asan test-tsan fuzz soak mutants
 
 test-asan: deps
 	@bash scripts/test-asan.sh
@@ -79,6 +79,22 @@ fuzz: deps
 
 soak: configure
 	@bash scripts/soak.sh $(BUILD_DIR) $(SOAK_SECONDS)
+
+# How strong the suite is: each fault of scripts/mutants.txt planted alone in a scratch copy of
+# MUTANTS_REF (build-mutants/), rebuilt and tested; prints KILLED, SURVIVED or INVALID per fault
+# and the kill count, recorded in build-mutants/results.tsv. MUTANTS=id,id runs a subset (replacing
+# only their rows); MUTANTS_BASELINE=results.tsv names the faults an earlier run killed that now
+# survive; MUTANTS_TIMEOUT bounds each test in seconds (a mutant's whole suite gets three times
+# that; 0: three times the clean suite, at least 60).
+MUTANTS ?=
+MUTANTS_REF ?= HEAD
+MUTANTS_BASELINE ?=
+MUTANTS_TIMEOUT ?= 0
+MUTANTS_JOBS ?= 2
+
+mutants: deps
+	@nice -n 19 python3 scripts/mutants.py --ref $(MUTANTS_REF) --jobs $(MUTANTS_JOBS) \
+	    --timeout $(MUTANTS_TIMEOUT) --only "$(MUTANTS)" --baseline "$(MUTANTS_BASELINE)"
 
 # Orvane Piano side by side with peer instruments (FluidSynth, the STK FM piano, the mda electric
 # piano): installs them, builds bench/peers and prints each one's real-time factor and its ratio

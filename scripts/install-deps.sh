@@ -9,8 +9,8 @@
 set -euo pipefail
 
 packages=(
-    # toolchain and build
-    build-essential cmake make pkg-config clang-format
+    # toolchain and build; python3 runs the mutation harness (make mutants)
+    build-essential cmake make pkg-config clang-format python3
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # editor: images, text, X11 window host and its tests
