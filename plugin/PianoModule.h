@@ -28,9 +28,9 @@ class PianoModule : public ParamModule, public ParameterAccess {
 public:
     static constexpr int32_t kSlotCount = 11;
     static constexpr int32_t kValueCount = 22;  // positions of `pending` and `applied`
-    static constexpr int32_t kChunkSize = 68;
     static constexpr int32_t kChunkVersion = 1;
-    static constexpr int32_t kChunkValueCount = 11;
+    static constexpr int32_t kChunkValueCount = kSlotCount;           // slot 0's value is always 0
+    static constexpr int32_t kChunkSize = 24 + 4 * kChunkValueCount;  // header, then the values
     static constexpr int32_t kMakerTag = 0x4F52564E;  // 'ORVN', first letter highest
     static constexpr int32_t kKindTag = 0x53414D50;   // 'SAMP', first letter highest
     static constexpr int32_t kModelNumber = 213;

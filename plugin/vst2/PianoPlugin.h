@@ -5,9 +5,9 @@
 
 #include "AudioEffectX.h"
 #include "InstrumentHost.h"
+#include "PianoModule.h"
 
 class PianoCore;
-class PianoModule;
 
 // The plug-in object the host talks to: a synthesizer with no inputs and two outputs, eleven
 // parameter slots and one program saved as a chunk. It forwards parameter requests to the
@@ -15,7 +15,7 @@ class PianoModule;
 class PianoPlugin : public AudioEffectX, public InstrumentHost {
 public:
     static constexpr int32_t kProgramCount = 1;
-    static constexpr int32_t kParameterCount = 11;
+    static constexpr int32_t kParameterCount = PianoModule::kSlotCount;
     static constexpr int32_t kUniqueId = vst2::fourCharCode('q', 'n', '5', '8');
     static constexpr int32_t kDisplayLength = 6;
     static constexpr size_t kProgramNameSize = 32;
