@@ -51,8 +51,6 @@ public:
     float gainRightNow() const noexcept { return gainRight; }
     float levelNow() const noexcept { return level; }
     int generationNow() const noexcept { return generation; }
-    int velocityCurveNow() const noexcept { return velocityCurve; }
-    float thumpGainNow() const noexcept { return thumpGain; }
     float velocityNow() const noexcept { return velocity; }
 
     int age = 0;       // allocation age, kept by the engine; 0 = not counted as sounding

@@ -3,7 +3,6 @@
 // the "Voices" limit by stealing the oldest counted key.
 
 #include "KeyVoice.h"
-#include "NoteConfiguration.h"
 #include "PianoCore.h"
 #include "Tables.h"
 
@@ -14,9 +13,45 @@ constexpr int kControlChange = 0xB0;
 constexpr int kPitchBend = 0xE0;
 constexpr int kSustainController = 64;
 constexpr int kAllNotesOffController = 123;
-constexpr int kPedalDownThreshold = 64;         // MIDI convention: 64 and above is down
+// MIDI convention: 64 and above is down. Kept as it is on purpose: a half-pedal reading just
+// below 64 lifts the dampers, as on every instrument that follows the convention.
+constexpr int kPedalDownThreshold = 64;
 constexpr float kVelocityScale = 0.007874016f;  // 1/127
 }  // namespace
+
+NoteConfiguration PianoCore::noteConfiguration(int note, float detuneFactor) const noexcept {
+    const auto n = static_cast<size_t>(note);
+    NoteConfiguration c;
+    c.hammerOrder = hammerOrder[n];
+    c.hammerPole = hammerPole[n];
+    c.hammerLevel = hammerLevel[n];
+    c.hammerVelocitySens = hammerVelocitySens[n];
+    c.tineFrequency = detuneFactor * tineFrequency[n];
+    c.tineDecayCoef = tineDecayCoef[n];
+    c.tineReleaseCoef = tineReleaseCoef[n];
+    c.tineRingTime = tineRingTime[n];
+    c.bellRingTime = bellRingTime[n];
+    c.bell1Frequency = detuneFactor * bell1Frequency[n];
+    c.bell1HoldCoef = bellHoldCoef[n];
+    c.bell1ReleaseCoef = bellReleaseCoef[n];
+    c.bell1Level = bellLevel[n];
+    c.bell2Frequency = detuneFactor * bell2Frequency[n];
+    c.bell2HoldCoef = bellHoldCoef[n];
+    c.bell2ReleaseCoef = bellReleaseCoef[n];
+    c.bell2Level = bellLevel[n];
+    c.damperLevel = damperLevel[n];
+    c.thumpCutoff = thumpCutoff[n];
+    c.thumpQ = thumpQ[n];
+    c.thumpGain = thumpGain[n];
+    c.pickupOffset = pickupOffset[n];
+    c.outputCutoff = outputCutoff[n];
+    c.outputQ = outputQ[n];
+    c.outputGain = outputGain[n];
+    c.stereoSpread = stereoSpread;
+    c.velocityCurve = velocityCurve[n];
+    c.sampleRate = sampleRateGiven;
+    return c;
+}
 
 void PianoCore::processNextEvent() noexcept {
     EventSlot event;
@@ -120,36 +155,7 @@ void PianoCore::noteOn(int note, int velocity, float detuneFactor) noexcept {
 
     const int v = velocity > velocityLimit[n] ? velocityLimit[n] : velocity;
     if (!key.checkGeneration(generation)) {
-        NoteConfiguration c;
-        c.hammerOrder = hammerOrder[n];
-        c.hammerPole = hammerPole[n];
-        c.hammerLevel = hammerLevel[n];
-        c.hammerVelocitySens = hammerVelocitySens[n];
-        c.tineFrequency = detuneFactor * tineFrequency[n];
-        c.tineDecayCoef = tineDecayCoef[n];
-        c.tineReleaseCoef = tineReleaseCoef[n];
-        c.tineRingTime = tineRingTime[n];
-        c.bellRingTime = bellRingTime[n];
-        c.bell1Frequency = detuneFactor * bell1Frequency[n];
-        c.bell1HoldCoef = bellHoldCoef[n];
-        c.bell1ReleaseCoef = bellReleaseCoef[n];
-        c.bell1Level = bellLevel[n];
-        c.bell2Frequency = detuneFactor * bell2Frequency[n];
-        c.bell2HoldCoef = bellHoldCoef[n];
-        c.bell2ReleaseCoef = bellReleaseCoef[n];
-        c.bell2Level = bellLevel[n];
-        c.damperLevel = damperLevel[n];
-        c.thumpCutoff = thumpCutoff[n];
-        c.thumpQ = thumpQ[n];
-        c.thumpGain = thumpGain[n];
-        c.pickupOffset = pickupOffset[n];
-        c.outputCutoff = outputCutoff[n];
-        c.outputQ = outputQ[n];
-        c.outputGain = outputGain[n];
-        c.stereoSpread = stereoSpread;
-        c.velocityCurve = velocityCurve[n];
-        c.sampleRate = sampleRateGiven;
-        key.configureNote(c);
+        key.configureNote(noteConfiguration(note, detuneFactor));
     }
     key.setVelocity(static_cast<float>(v) * kVelocityScale);
     key.trigger();

@@ -7,6 +7,7 @@
 #include "ChorusUnit.h"
 #include "DecayLaw.h"
 #include "EffectsChain.h"
+#include "EngineValue.h"
 #include "OverdriveUnit.h"
 #include "PhaserUnit.h"
 #include "PianoCore.h"
@@ -17,9 +18,8 @@
 
 namespace {
 
-// Value k of the engine's list (1-based, as the value table counts them).
-inline float value(const float (&values)[PianoCore::kValueCount], int k) noexcept {
-    return values[k - 1];
+inline float value(const float (&values)[PianoCore::kValueCount], EngineValue v) noexcept {
+    return values[indexOf(v)];
 }
 
 enum Group : unsigned {
@@ -39,37 +39,37 @@ unsigned groupsOf(int32_t selector) noexcept {
     if (selector >= PianoCore::kSelectorAll) {
         return kEvery;
     }
-    switch (selector) {
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:
+    switch (static_cast<EngineValue>(selector)) {
+        case EngineValue::kVoicingSet:
+        case EngineValue::kDecay:
+        case EngineValue::kRelease:
+        case EngineValue::kBellVolume:
+        case EngineValue::kDamperVolume:
             return kKeyTables | kChain;
-        case 6:
-        case 7:
-        case 10:
-        case 11:
+        case EngineValue::kStretchLow:
+        case EngineValue::kStretchHigh:
+        case EngineValue::kTune:
+        case EngineValue::kRandomDetune:
             return kTuning | kKeyTables | kChain;
-        case 8:
+        case EngineValue::kStereoSpread:
             return kStereo;
-        case 9:
+        case EngineValue::kVoices:
             return kVoices;
-        case 12:
-        case 13:
+        case EngineValue::kEqualiserB:
+        case EngineValue::kEqualiserA:
             return kChain;
-        case 14:
-        case 15:
+        case EngineValue::kDrive:
+        case EngineValue::kDriveTone:
             return kOverdrive;
-        case 16:
-        case 17:
-        case 18:
+        case EngineValue::kPhaserRate:
+        case EngineValue::kPhaserFeedback:
+        case EngineValue::kPhaserPhase:
             return kPhaser;
-        case 19:
-        case 20:
-        case 21:
+        case EngineValue::kTremoloRate:
+        case EngineValue::kTremoloDepth:
+        case EngineValue::kTremoloStereo:
             return kTremolo;
-        case 22:
+        case EngineValue::kChorus:
             return kChorus;
         default:
             return 0;  // 0, negative: nothing
@@ -79,10 +79,10 @@ unsigned groupsOf(int32_t selector) noexcept {
 }  // namespace
 
 int PianoCore::applyParameters(const float (&values)[kValueCount], int32_t selector) noexcept {
-    sampleRateGiven = value(values, 23);
+    sampleRateGiven = value(values, EngineValue::kSampleRate);
     // Everything is computed for the rate given (within the 8 kHz to 384 kHz that hosts use);
     // a rate outside 44 kHz to 97 kHz is still reported, as callers may rely on the code.
-    const float given = value(values, 23);
+    const float given = value(values, EngineValue::kSampleRate);
     const float rate = static_cast<float>(reference_rate::computedRate(given));
     const int result = given >= 44000.0f && given <= 97000.0f ? 0 : kRateClamped;
 
@@ -124,13 +124,14 @@ int PianoCore::applyParameters(const float (&values)[kValueCount], int32_t selec
 // then detuned per key by the fixed random value (peak-to-peak spread in percent).
 void PianoCore::applyTuning(const float (&values)[kValueCount]) noexcept {
     const Tables& tables = Tables::instance();
-    const float master = std::pow(2.0f, value(values, 10) * (1.0f / 1200.0f));
+    const float master = std::pow(2.0f, value(values, EngineValue::kTune) * (1.0f / 1200.0f));
     for (size_t i = 0; i < 128; ++i) {
-        const float s = i < 60 ? value(values, 6) : value(values, 7);
+        const float s = i < 60 ? value(values, EngineValue::kStretchLow)
+                               : value(values, EngineValue::kStretchHigh);
         tineFrequency[i] =
             (s * tables.stretchRatio[i] + (1.0f - s)) * tables.noteFrequency[i] * master;
     }
-    const float spread = value(values, 11) * 0.01f;
+    const float spread = value(values, EngineValue::kRandomDetune) * 0.01f;
     for (size_t i = 0; i < 128; ++i) {
         tineFrequency[i] *= (tables.keyRandom[i] - 0.5f) * spread + 1.0f;
     }
@@ -138,18 +139,20 @@ void PianoCore::applyTuning(const float (&values)[kValueCount]) noexcept {
 
 void PianoCore::applyKeyTables(const float (&values)[kValueCount], float rate) noexcept {
     const Tables& tables = Tables::instance();
-    const VoicingSet& voicing = voicingSet(static_cast<int>(value(values, 1)));
+    const VoicingSet& voicing =
+        voicingSet(static_cast<int>(value(values, EngineValue::kVoicingSet)));
     for (size_t j = 0; j < curves.size(); ++j) {
         curves[j].pointAt(voicing.curves[j]);
     }
 
-    const float decayScale = value(values, 2) * 0.01f;
-    const float releaseScale = value(values, 3) * 0.01f;
-    const float bellVolume = value(values, 4);
+    const float decayScale = value(values, EngineValue::kDecay) * 0.01f;
+    const float releaseScale = value(values, EngineValue::kRelease) * 0.01f;
+    const float bellVolume = value(values, EngineValue::kBellVolume);
     // The damper noise reaches the output only through the bells, whose level carries the
     // bell volume: the damper level is divided by it to stay independent.
-    const float damperVolume =
-        bellVolume != 0.0f ? value(values, 5) / bellVolume : value(values, 5);
+    const float damperVolume = bellVolume != 0.0f
+                                   ? value(values, EngineValue::kDamperVolume) / bellVolume
+                                   : value(values, EngineValue::kDamperVolume);
 
     for (int note = kLowestNote; note <= kHighestNote; ++note) {
         const auto n = static_cast<size_t>(note);
@@ -188,17 +191,18 @@ void PianoCore::applyKeyTables(const float (&values)[kValueCount], float rate) n
 }
 
 void PianoCore::applyChain(const float (&values)[kValueCount], float rate) noexcept {
-    const float* row = voicingSet(static_cast<int>(value(values, 1))).equaliser;
+    const float* row =
+        voicingSet(static_cast<int>(value(values, EngineValue::kVoicingSet))).equaliser;
     float gains[5] = {row[2], row[3], row[4], row[5], row[6]};
-    // Two modulation routes: r0 names the gain that value 13 is added to, r1 the gain for
-    // value 12; any other number adds nothing.
+    // Two modulation routes: r0 names the gain that value A is added to, r1 the gain for
+    // value B; any other number adds nothing.
     const int routeA = static_cast<int>(row[0]);
     const int routeB = static_cast<int>(row[1]);
     if (routeA >= 1 && routeA <= 5) {
-        gains[routeA - 1] += value(values, 13);
+        gains[routeA - 1] += value(values, EngineValue::kEqualiserA);
     }
     if (routeB >= 1 && routeB <= 5) {
-        gains[routeB - 1] += value(values, 12);
+        gains[routeB - 1] += value(values, EngineValue::kEqualiserB);
     }
 
     float chainValues[26];
@@ -214,36 +218,39 @@ void PianoCore::applyChain(const float (&values)[kValueCount], float rate) noexc
 }
 
 void PianoCore::applyStereo(const float (&values)[kValueCount]) noexcept {
-    stereoSpread = value(values, 8) * 0.01f;
+    stereoSpread = value(values, EngineValue::kStereoSpread) * 0.01f;
     generation += 1;  // the stereo position is part of each key's configuration
 }
 
 void PianoCore::applyVoices(const float (&values)[kValueCount]) noexcept {
     // At least one voice, so that a steal always finds a victim (NaN counts as too low).
-    const float voices = value(values, 9);
+    const float voices = value(values, EngineValue::kVoices);
     voiceLimit = voices >= 1.0f ? static_cast<int>(std::fmin(voices, 1.0e6f)) : 1;
 }
 
 void PianoCore::applyOverdrive(const float (&values)[kValueCount], float rate) noexcept {
-    const float drive = value(values, 14);
+    const float drive = value(values, EngineValue::kDrive);
     overdriveOn = drive > 0.0f;
-    overdrive->setParameters(drive, value(values, 15), -drive / (drive * 0.0165f + 1.5f), rate);
+    overdrive->setParameters(drive, value(values, EngineValue::kDriveTone),
+                             -drive / (drive * 0.0165f + 1.5f), rate);
 }
 
 void PianoCore::applyPhaser(const float (&values)[kValueCount], float rate) noexcept {
-    phaserOn = value(values, 16) > 0.0f;
-    phaser->setParameters(value(values, 16), 1.0f, 0.0f, value(values, 17) * 0.8f, 550.0f, 5500.0f,
-                          4.0f, 0.0f, value(values, 18), 50.0f, 0.0f, 1.0f, rate);
+    phaserOn = value(values, EngineValue::kPhaserRate) > 0.0f;
+    phaser->setParameters(value(values, EngineValue::kPhaserRate), 1.0f, 0.0f,
+                          value(values, EngineValue::kPhaserFeedback) * 0.8f, 550.0f, 5500.0f, 4.0f,
+                          0.0f, value(values, EngineValue::kPhaserPhase), 50.0f, 0.0f, 1.0f, rate);
 }
 
 void PianoCore::applyTremolo(const float (&values)[kValueCount], float rate) noexcept {
-    tremoloOn = value(values, 20) > 0.0f;
-    tremolo->setParameters(value(values, 20), value(values, 19), 50.0f, 40.0f, value(values, 21),
-                           rate);
+    tremoloOn = value(values, EngineValue::kTremoloDepth) > 0.0f;
+    tremolo->setParameters(value(values, EngineValue::kTremoloDepth),
+                           value(values, EngineValue::kTremoloRate), 50.0f, 40.0f,
+                           value(values, EngineValue::kTremoloStereo), rate);
 }
 
 void PianoCore::applyChorus(const float (&values)[kValueCount], float rate) noexcept {
-    chorusOn = value(values, 22) > 0.0f;
-    chorus->setParameters(value(values, 22) * 0.5f, 0.0f, 10.0f, 0.7f, 0.7f, 0.0f, 0.0f, 0.0f, 0.0f,
-                          0.0f, 180.0f, rate);
+    chorusOn = value(values, EngineValue::kChorus) > 0.0f;
+    chorus->setParameters(value(values, EngineValue::kChorus) * 0.5f, 0.0f, 10.0f, 0.7f, 0.7f, 0.0f,
+                          0.0f, 0.0f, 0.0f, 0.0f, 180.0f, rate);
 }

@@ -7,6 +7,7 @@
 #include "BreakpointCurve.h"
 #include "ChannelBuffers.h"
 #include "EventQueue.h"
+#include "NoteConfiguration.h"
 #include "RenderContext.h"
 
 class KeyVoice;
@@ -17,8 +18,8 @@ class TremoloUnit;
 class ChorusUnit;
 
 // The sound engine: 88 physically modelled key voices (key k plays MIDI note k + 21), the
-// per-note arrays they read at note-on, a queue of timed MIDI events, six scratch buffers
-// shared by all voices, and the five units run over the summed keys (the voicing equaliser
+// per-note values they are configured with at note-on, a queue of timed MIDI events, six scratch
+// buffers shared by all voices, and the five units run over the summed keys (the voicing equaliser
 // always; overdrive, phaser, tremolo and chorus when switched on).
 //
 // Calling order: construct, setup, applyParameters with every group (selector >= 23), then per
@@ -81,6 +82,11 @@ public:
     bool chorusIsOn() const { return chorusOn; }
     const EffectsChain& chain() const { return *effectsChain; }
 
+    // The configuration a note-on hands the key of `note` (21..108), its frequencies times
+    // detuneFactor; the stereo position and the rate given are the engine's.
+    NoteConfiguration noteConfiguration(int note, float detuneFactor = 1.0f) const noexcept;
+
+private:
     // Per-note arrays, indexed by MIDI note 0..127 (entries 21..108 are filled).
     template <typename T>
     using NoteArray = std::array<T, 128>;
@@ -109,7 +115,6 @@ public:
     NoteArray<float> outputGain{};
     NoteArray<int> velocityLimit{};
 
-private:
     // Parameter groups (ParameterApplication.cpp).
     void applyTuning(const float (&values)[kValueCount]) noexcept;
     void applyKeyTables(const float (&values)[kValueCount], float rate) noexcept;

@@ -4,7 +4,6 @@ namespace {
 
 // Static storage: zero before the first component exists and for the life of the process.
 alignas(64) float silent[VoiceComponent::kMaxFrames];
-alignas(64) float discard[VoiceComponent::kMaxFrames];
 
 }  // namespace
 
@@ -18,8 +17,4 @@ void VoiceComponent::process() noexcept {}
 
 float* VoiceComponent::silentBuffer() noexcept {
     return silent;
-}
-
-float* VoiceComponent::discardBuffer() noexcept {
-    return discard;
 }

@@ -4,12 +4,12 @@
 
 // Base of the signal components of a key voice and of the key voice itself. Components
 // exchange blocks of 32-bit float samples through buffers and process `frameCount` samples of
-// their `context` per call. A component given a null input reads the shared silent buffer, one
-// given a null output writes the shared discard buffer; both are process-wide and hold
-// kMaxFrames floats. The base operations do nothing.
+// their `context` per call. A component given a null input reads the silent buffer (process-wide,
+// never written), one given a null output writes its context's discard buffer (one per engine
+// core); both hold kMaxFrames floats. The base operations do nothing.
 class VoiceComponent {
 public:
-    static constexpr int kMaxFrames = 256;  // the longest render slice
+    static constexpr int kMaxFrames = RenderContext::kMaxFrames;
 
     explicit VoiceComponent(RenderContext* renderContext) noexcept : context(renderContext) {}
     virtual ~VoiceComponent() = default;
@@ -26,8 +26,8 @@ public:
 
     // The shared all-zero input; no component writes into it.
     static float* silentBuffer() noexcept;
-    // The shared sink for outputs nobody reads.
-    static float* discardBuffer() noexcept;
+    // The context's sink for outputs nobody reads.
+    float* discardBuffer() const noexcept { return context->discard; }
 
 protected:
     // Frames of the current slice, kept within 0..kMaxFrames so no buffer is overrun.
@@ -39,7 +39,7 @@ protected:
     static float* inputOrSilent(float* buffer) noexcept {
         return buffer != nullptr ? buffer : silentBuffer();
     }
-    static float* outputOrDiscard(float* buffer) noexcept {
+    float* outputOrDiscard(float* buffer) const noexcept {
         return buffer != nullptr ? buffer : discardBuffer();
     }
 

@@ -86,7 +86,7 @@ intptr_t Image::surfaceHandle() const {
 }
 
 void Image::recogniseFilmStrip() {
-    if (!buffer) {
+    if (pixelData == nullptr) {
         return;
     }
     // One-byte pixels compare their single byte with all three marker bytes.

@@ -23,15 +23,15 @@ public:
 
     // Sends the parameters' values to the engine.
     virtual void applyParameters() noexcept = 0;
-    virtual void controllerChanged(int32_t) {}
+    void controllerChanged(int32_t) {}
     // Audio thread: the sample position at which the block starts for the engine.
-    virtual void setBlockStart(int32_t position) noexcept { blockStart = position; }
+    void setBlockStart(int32_t position) noexcept { blockStart = position; }
     // Control thread: records the host's rate; the audio thread adopts it at the next block.
-    virtual void setSampleRate(float rate) noexcept;
-    virtual void setTempo(float bpm) { tempo = bpm; }
+    void setSampleRate(float rate) noexcept;
+    void setTempo(float bpm) { tempo = bpm; }
     virtual int32_t parameterCount() const = 0;
     virtual Parameter* parameterAt(int32_t index) const noexcept = 0;
-    virtual void setMaxBlockSize(int32_t frames) { maxBlockSize = frames; }
+    void setMaxBlockSize(int32_t frames) { maxBlockSize = frames; }
     // Any thread: raises the change counter.
     void parameterChanged() noexcept override;
     // Audio thread: renders one block.
@@ -40,12 +40,12 @@ public:
     virtual bool reset() noexcept = 0;
     virtual bool supportsChannels(int32_t, int32_t) const { return false; }
     // Index 0 loads every parameter's default, any other index only that one's.
-    virtual void loadDefaults(int32_t index) noexcept;
+    void loadDefaults(int32_t index) noexcept;
     virtual int32_t chunkSize() const = 0;
     virtual int32_t writeChunk(uint8_t* buffer) const noexcept = 0;
     virtual bool readChunk(const void* data, intptr_t size) noexcept = 0;
-    virtual void setChannels(int32_t inputs, int32_t outputs);
-    virtual void setDefaults(std::unique_ptr<ValueTable> table);
+    void setChannels(int32_t inputs, int32_t outputs);
+    void setDefaults(std::unique_ptr<ValueTable> table);
 
     float engineSampleRate() const noexcept { return sampleRate; }
     float requestedSampleRate() const noexcept { return hostRate.load(std::memory_order_relaxed); }
@@ -63,7 +63,5 @@ protected:
     std::atomic<int32_t> changeCounter{1};
     int32_t inputChannels = 0;
     int32_t outputChannels = 0;
-    const ChannelBuffers* inputBuffers = nullptr;
-    ChannelBuffers* outputBuffers = nullptr;
     std::unique_ptr<ValueTable> defaults;
 };

@@ -2,18 +2,7 @@
 
 #include "Application.h"
 
-#if !defined(_WIN32)
-#include <dlfcn.h>
-#else
-#include "win32/ModuleInstance.h"  // platform hook: the DLL entry's instance handle
-#endif
-
-namespace {
-
-// An object inside this module: its address identifies the module.
-const char moduleMarker = 0;
-
-}  // namespace
+#include "ModuleInstance.h"
 
 FrameworkStartup& FrameworkStartup::shared() noexcept {
     static FrameworkStartup startup;
@@ -45,17 +34,9 @@ bool FrameworkStartup::start() noexcept {
     try {
         appName = kApplicationName;
         resSuffix = kResourceSuffix;
-#if !defined(_WIN32)
-        Dl_info info{};
-        if (dladdr(&moduleMarker, &info) != 0) {
-            handle = info.dli_fbase;
-            path = info.dli_fname != nullptr ? info.dli_fname : "";
-        }
-#else
-        // Platform hook: the instance handle stored by the DLL entry function, and its file.
+        // Platform hook: the module's handle (on Windows the DLL entry's instance) and file.
         handle = ModuleInstance::handle();
         path = ModuleInstance::path();
-#endif
         app =
             std::make_unique<Application>(ApplicationDescriptor{appName, "", resSuffix, "", path});
         return app->start();

@@ -27,16 +27,9 @@ float KneeParameter::realValueAt(int32_t s) const noexcept {
     return (knee - minimum) / static_cast<float>(kneeStep) * static_cast<float>(s) + minimum;
 }
 
-void KneeParameter::setRealValue(float r, bool notify) noexcept {
-    if (!std::isfinite(r)) {
-        return;
-    }
-    if (steps < 1) {
-        setValue(0, notify);
-        return;
-    }
+std::optional<float> KneeParameter::stepPosition(float r) const noexcept {
     if (r < minimum || r > maximum) {
-        return;
+        return std::nullopt;
     }
     float position = 0.0f;
     if (r <= knee) {
@@ -47,7 +40,7 @@ void KneeParameter::setRealValue(float r, bool notify) noexcept {
         position = (r - knee) / (maximum - knee) * static_cast<float>(steps - kneeStep) +
                    static_cast<float>(kneeStep) + 0.5f;
     }
-    setValue(static_cast<int32_t>(position), notify);
+    return position;
 }
 
 void KneeParameter::formatValue(char* text, int32_t maxLength, int32_t s) noexcept {
@@ -67,10 +60,6 @@ void KneeParameter::formatValue(char* text, int32_t maxLength, int32_t s) noexce
                          : (mid - lo) / static_cast<double>(kneeStep) * static_cast<double>(s) + lo;
     }
     char number[64];
-    if (integerDisplay) {
-        printInteger(static_cast<int32_t>(v + 0.5), number, sizeof number);
-    } else {
-        printFixed(v, number, sizeof number);
-    }
+    printFixed(v, number, sizeof number);
     trimNumber(number, text, maxLength);
 }

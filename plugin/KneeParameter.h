@@ -12,8 +12,10 @@ public:
                   bool showSign);
 
     float realValueAt(int32_t s) const noexcept override;
-    void setRealValue(float r, bool notify) noexcept override;
     void formatValue(char* text, int32_t maxLength, int32_t s) noexcept override;
+
+protected:
+    std::optional<float> stepPosition(float r) const noexcept override;
 
 private:
     float minimum;
@@ -23,5 +25,4 @@ private:
     [[maybe_unused]] int32_t kneeRounded;
     [[maybe_unused]] int32_t maximumRounded;
     int32_t kneeStep;
-    bool integerDisplay = false;
 };

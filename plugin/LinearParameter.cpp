@@ -18,19 +18,11 @@ float LinearParameter::realValueAt(int32_t s) const noexcept {
     return (maximum - minimum) / static_cast<float>(steps) * static_cast<float>(s) + minimum;
 }
 
-void LinearParameter::setRealValue(float r, bool notify) noexcept {
-    if (!std::isfinite(r)) {
-        return;
-    }
-    if (steps < 1) {
-        setValue(0, notify);
-        return;
-    }
+std::optional<float> LinearParameter::stepPosition(float r) const noexcept {
     if (r < minimum || r > maximum || !(maximum > minimum)) {
-        return;
+        return std::nullopt;
     }
-    const float position = (r - minimum) / (maximum - minimum) * static_cast<float>(steps) + 0.5f;
-    setValue(static_cast<int32_t>(position), notify);
+    return (r - minimum) / (maximum - minimum) * static_cast<float>(steps) + 0.5f;
 }
 
 void LinearParameter::formatValue(char* text, int32_t maxLength, int32_t s) noexcept {
@@ -44,10 +36,6 @@ void LinearParameter::formatValue(char* text, int32_t maxLength, int32_t s) noex
                                       static_cast<double>(minimum)
                                 : static_cast<double>(minimum);
     char number[64];
-    if (integerDisplay) {
-        printInteger(static_cast<int32_t>(v + 0.5), number, sizeof number);
-    } else {
-        printFixed(v, number, sizeof number);
-    }
+    printFixed(v, number, sizeof number);
     trimNumber(number, text, maxLength);
 }

@@ -32,19 +32,11 @@ float LogParameter::realValueAt(int32_t s) const noexcept {
     return static_cast<float>(std::floor(x) * scale);
 }
 
-void LogParameter::setRealValue(float r, bool notify) noexcept {
-    if (!std::isfinite(r)) {
-        return;
-    }
-    if (steps < 1) {
-        setValue(0, notify);
-        return;
-    }
+std::optional<float> LogParameter::stepPosition(float r) const noexcept {
     if (r < minimum || r > maximum || !(decades > 0.0f)) {
-        return;
+        return std::nullopt;
     }
-    const float position = std::log10(r / minimum) * static_cast<float>(steps) / decades + 0.5f;
-    setValue(static_cast<int32_t>(position), notify);
+    return std::log10(r / minimum) * static_cast<float>(steps) / decades + 0.5f;
 }
 
 void LogParameter::formatValue(char* text, int32_t maxLength, int32_t s) noexcept {

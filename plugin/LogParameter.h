@@ -10,8 +10,10 @@ public:
                  float maximum, int32_t steps, ParameterOwner* owner, bool showSign);
 
     float realValueAt(int32_t s) const noexcept override;
-    void setRealValue(float r, bool notify) noexcept override;
     void formatValue(char* text, int32_t maxLength, int32_t s) noexcept override;
+
+protected:
+    std::optional<float> stepPosition(float r) const noexcept override;
 
 private:
     float minimum;

@@ -5,5 +5,5 @@
 // The framework's module with host-visible parameters: every parameter is editable.
 class ParamModule : public AudioModule {
 public:
-    virtual int32_t editableParameterCount() const { return parameterCount(); }
+    int32_t editableParameterCount() const { return parameterCount(); }
 };

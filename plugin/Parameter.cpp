@@ -54,6 +54,32 @@ void Parameter::setValue(int32_t step, bool notify) noexcept {
     }
 }
 
+void Parameter::setRealValue(float r, bool notify) noexcept {
+    if (!std::isfinite(r)) {
+        return;
+    }
+    if (steps < 1) {
+        setValue(0, notify);
+        return;
+    }
+    if (const std::optional<float> position = stepPosition(r)) {
+        setValue(static_cast<int32_t>(*position), notify);
+    }
+}
+
+float Parameter::normalisedValue() const noexcept {
+    return steps < 1 ? 0.0f : static_cast<float>(value()) / static_cast<float>(steps);
+}
+
+void Parameter::setNormalisedValue(float v, bool notify) noexcept {
+    if (!std::isfinite(v)) {
+        return;
+    }
+    // Clamped before the conversion to an integer.
+    const double x = std::floor(static_cast<double>(v) * steps + 0.5);
+    setValue(x <= 0.0 ? 0 : x >= steps ? steps : static_cast<int32_t>(x), notify);
+}
+
 void Parameter::getShortName(char* text, int32_t maxLength) const noexcept {
     copyBounded(shortName, text, maxLength);
 }
@@ -80,11 +106,6 @@ void Parameter::getUnit(char* text, int32_t maxLength) const noexcept {
 
 void Parameter::printFixed(double v, char* text, size_t size) noexcept {
     const auto [end, error] = std::to_chars(text, text + size - 1, v, std::chars_format::fixed, 6);
-    *(error == std::errc() ? end : text) = '\0';
-}
-
-void Parameter::printInteger(int32_t v, char* text, size_t size) noexcept {
-    const auto [end, error] = std::to_chars(text, text + size - 1, v);
     *(error == std::errc() ? end : text) = '\0';
 }
 

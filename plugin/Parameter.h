@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 
 class ParameterOwner;
@@ -33,13 +34,18 @@ public:
     virtual float realValueAt(int32_t s) const noexcept = 0;
 
     void setValueFromInt(int32_t value, bool notify) noexcept;
-    // Sets the step whose real value is r; values outside the range or not finite change nothing.
-    virtual void setRealValue(float r, bool notify) noexcept = 0;
+    // Sets the step whose real value is r; values outside the range or not finite change nothing
+    // (with fewer than one step, any finite value sets step 0).
+    void setRealValue(float r, bool notify) noexcept;
 
     int32_t value() const noexcept { return current.load(std::memory_order_relaxed); }
     // Clamps to 0..N; a change stores the step and, with notify, tells the owner once.
     void setValue(int32_t step, bool notify) noexcept;
     int32_t stepCount() const noexcept { return steps; }
+    // A plug-in format's normalised value 0..1: the step over N (0 when N is below 1).
+    float normalisedValue() const noexcept;
+    // Sets the nearest step to value x N, halves up, clamped to 0..N; not finite changes nothing.
+    void setNormalisedValue(float value, bool notify) noexcept;
 
     // Copies at most maxLength characters of the short name and a terminating NUL.
     void getShortName(char* text, int32_t maxLength) const noexcept;
@@ -61,10 +67,11 @@ public:
     int32_t decimalCount() const noexcept { return decimals; }
 
 protected:
+    // Per kind: the step of the finite real value r plus 0.5, before truncation; none when r
+    // lies outside the range or the range is empty. Called with at least one step.
+    virtual std::optional<float> stepPosition(float r) const noexcept = 0;
     // "%f" text of v (six decimals, always '.' as the point).
     static void printFixed(double v, char* text, size_t size) noexcept;
-    // "%i" text of v.
-    static void printInteger(int32_t v, char* text, size_t size) noexcept;
     // Empty text when there is room for the NUL.
     static void clearText(char* text, int32_t maxLength) noexcept;
 

@@ -4,26 +4,28 @@
 #include <cstring>
 
 #include "Application.h"
+#include "EditorEvent.h"
 #include "EmbeddedResources.h"
+#include "EngineValue.h"
 #include "FloatingPointEnvironment.h"
 #include "FrameworkStartup.h"
+#include "InstrumentHost.h"
 #include "KneeParameter.h"
 #include "LinearParameter.h"
 #include "LogParameter.h"
 #include "ModuleEditor.h"
 #include "PianoCore.h"
-#include "PianoPlugin.h"
 
 namespace {
 
-// Position in `pending` of the parameter of each slot 1 to 10 (slot 0 unused).
-constexpr std::array<int32_t, PianoModule::kSlotCount> kPendingPosition = {-1, 1, 2,  3,  4, 7,
-                                                                           8,  9, 18, 19, 20};
+// The engine value that the parameter of each slot 1 to 10 feeds (slot 0 unused).
+constexpr std::array<EngineValue, PianoModule::kSlotCount> kSlotValue = {
+    EngineValue::kVoicingSet,   EngineValue::kDecay,        EngineValue::kRelease,
+    EngineValue::kBellVolume,   EngineValue::kDamperVolume, EngineValue::kStereoSpread,
+    EngineValue::kVoices,       EngineValue::kTune,         EngineValue::kTremoloRate,
+    EngineValue::kTremoloDepth, EngineValue::kTremoloStereo};
 
 // Fixed engine values: stretch tuning below and above note 60, random detune spread.
-constexpr int32_t kStretchLowPosition = 5;
-constexpr int32_t kStretchHighPosition = 6;
-constexpr int32_t kRandomDetunePosition = 10;
 constexpr float kStretchAmount = 0.1f;
 constexpr float kRandomDetune = 0.4f;
 
@@ -125,7 +127,8 @@ void PianoModule::sendParameters(bool everyGroup) noexcept {
     }
     for (int32_t i = 1; i < kSlotCount; ++i) {
         if (const Parameter* p = slots[static_cast<size_t>(i)].get()) {
-            pending[static_cast<size_t>(kPendingPosition[static_cast<size_t>(i)])] = p->realValue();
+            pending[static_cast<size_t>(indexOf(kSlotValue[static_cast<size_t>(i)]))] =
+                p->realValue();
         }
     }
     int32_t sum = 0;
@@ -142,10 +145,10 @@ void PianoModule::sendParameters(bool everyGroup) noexcept {
 
     float values[PianoCore::kValueCount];
     std::copy(pending.begin(), pending.end(), values);
-    values[kStretchLowPosition] = kStretchAmount;
-    values[kStretchHighPosition] = kStretchAmount;
-    values[kRandomDetunePosition] = kRandomDetune;
-    values[kValueCount] = sampleRate;
+    values[indexOf(EngineValue::kStretchLow)] = kStretchAmount;
+    values[indexOf(EngineValue::kStretchHigh)] = kStretchAmount;
+    values[indexOf(EngineValue::kRandomDetune)] = kRandomDetune;
+    values[indexOf(EngineValue::kSampleRate)] = sampleRate;
     // A sum of several positions would name some other single group: apply them all.
     const int32_t selector = everyGroup || changed > 1 ? kEveryGroup : sum;
     core->applyParameters(values, selector);
@@ -155,8 +158,6 @@ void PianoModule::render(const ChannelBuffers& input, ChannelBuffers& output) no
     if (!core) {
         return;
     }
-    inputBuffers = &input;
-    outputBuffers = &output;
     const int32_t changes = takeChanges();
     const float rate = hostRate.load(std::memory_order_relaxed);
     if (rate != sampleRate) {
@@ -168,8 +169,6 @@ void PianoModule::render(const ChannelBuffers& input, ChannelBuffers& output) no
     }
     core->setPosition(blockStart);
     core->render(input, output);
-    inputBuffers = nullptr;
-    outputBuffers = nullptr;
 }
 
 void PianoModule::noteEvent(int status, int data1, int data2, int detune, int time) noexcept {
@@ -179,8 +178,9 @@ void PianoModule::noteEvent(int status, int data1, int data2, int detune, int ti
 }
 
 void PianoModule::notifyHost(int32_t index) {
-    if (plugin != nullptr) {
-        plugin->setParameterAutomated(index, plugin->getParameter(index));
+    const Parameter* p = parameterAt(index);
+    if (host != nullptr) {
+        host->parameterEdited(index, p != nullptr ? p->normalisedValue() : 0.0f);
     }
 }
 
@@ -270,6 +270,15 @@ bool PianoModule::setEditorPosition(const int32_t* position) {
 
 bool PianoModule::handleEditorEvent(const EditorEvent* event) {
     return editorPart && editorPart->handleEvent(event);
+}
+
+void PianoModule::idleEditor() {
+    EditorEvent idle{};
+    idle.type = EditorEvent::kIdle;
+    handleEditorEvent(&idle);
+    if (Application* application = FrameworkStartup::application()) {
+        application->idleStep();
+    }
 }
 
 std::string PianoModule::parameterName(int32_t n) const {

@@ -7,12 +7,11 @@
 
 #include "ParamModule.h"
 #include "ParameterAccess.h"
-#include "vst2/Vst2Abi.h"
 
 class ModuleEditor;
 class PianoCore;
 struct EditorEvent;
-class PianoPlugin;
+class InstrumentHost;
 
 // The engine module of the instrument: it owns the piano engine core and the ten parameters
 // (host slots 1 to 10; slot 0 is empty), turns the host's per-block calls into engine work,
@@ -29,11 +28,11 @@ class PianoModule : public ParamModule, public ParameterAccess {
 public:
     static constexpr int32_t kSlotCount = 11;
     static constexpr int32_t kValueCount = 22;  // positions of `pending` and `applied`
-    static constexpr int32_t kChunkSize = 68;
     static constexpr int32_t kChunkVersion = 1;
-    static constexpr int32_t kChunkValueCount = 11;
-    static constexpr int32_t kMakerTag = vst2::fourCharCode('O', 'R', 'V', 'N');
-    static constexpr int32_t kKindTag = vst2::fourCharCode('S', 'A', 'M', 'P');
+    static constexpr int32_t kChunkValueCount = kSlotCount;           // slot 0's value is always 0
+    static constexpr int32_t kChunkSize = 24 + 4 * kChunkValueCount;  // header, then the values
+    static constexpr int32_t kMakerTag = 0x4F52564E;  // 'ORVN', first letter highest
+    static constexpr int32_t kKindTag = 0x53414D50;   // 'SAMP', first letter highest
     static constexpr int32_t kModelNumber = 213;
     static constexpr int32_t kEveryGroup = 23;
 
@@ -61,7 +60,7 @@ public:
 
     // Audio thread: one MIDI event for the engine's queue (channel already stripped).
     virtual void noteEvent(int status, int data1, int data2, int detune, int time) noexcept;
-    // Reports an edit of slot index to the host through the plug-in object.
+    // Reports an edit of slot index, with its normalised value, to the host.
     void notifyHost(int32_t index) override;
 
     // Editor operations (GUI thread).
@@ -72,6 +71,8 @@ public:
     bool setEditorPosition(const int32_t* position);
     // False when no editor window is open.
     bool handleEditorEvent(const EditorEvent* event);
+    // The editor's idle turn: its window's idle event, then the framework's timers and tasks.
+    void idleEditor();
     // The editor part, or null before the first editor operation.
     ModuleEditor* editor() noexcept { return editorPart.get(); }
 
@@ -84,7 +85,8 @@ public:
     std::string parameterText(int32_t n, int32_t step) const override;
     std::string parameterUnit(int32_t n) const override;
     void setParameterValue(int32_t n, int32_t step) override;
-    void setPlugin(PianoPlugin* owner) noexcept { plugin = owner; }
+    // The host told of edits; none by default.
+    void setHost(InstrumentHost* notified) noexcept { host = notified; }
 
     const PianoCore* engine() const noexcept { return core.get(); }
     // The change sum of the last application.
@@ -97,7 +99,7 @@ private:
     void sendParameters(bool everyGroup) noexcept;
 
     std::unique_ptr<PianoCore> core;
-    PianoPlugin* plugin = nullptr;
+    InstrumentHost* host = nullptr;
     std::array<std::unique_ptr<Parameter>, kSlotCount> slots;
     std::array<Parameter*, kSlotCount - 1> chunkList{};
     std::array<float, kValueCount> pending{};

@@ -1,35 +1,14 @@
 #include <benchmark/benchmark.h>
 
+#include "FloatingPointEnvironment.h"
 #include "StereoSlice.h"
 #include "TremoloUnit.h"
-
-#if defined(__SSE__)
-#include <pmmintrin.h>
-#include <xmmintrin.h>
-#endif
 
 // The tremolo over one stereo slice of 256 frames at 44100 Hz, with the values the engine core
 // passes: depth, rate, duty 50 %, slope 40 %, stereo phase.
 namespace {
 
 using namespace bench_units;
-
-// Flushes denormals for the length of a benchmark, as the plug-in does around each block.
-class FlushDenormals {
-public:
-#if defined(__SSE__)
-    FlushDenormals() : saved(_mm_getcsr()) {
-        _MM_SET_FLUSH_ZERO_MODE(_MM_FLUSH_ZERO_ON);
-        _MM_SET_DENORMALS_ZERO_MODE(_MM_DENORMALS_ZERO_ON);
-    }
-    ~FlushDenormals() {
-        _mm_setcsr(saved);
-    }
-
-private:
-    unsigned saved;
-#endif
-};
 
 struct Fixture {
     TremoloUnit tremolo;
@@ -44,7 +23,7 @@ struct Fixture {
 // The instrument's defaults: depth 50 %, 4 Hz, auto-pan at 180 degrees. Time per iteration is
 // the time per stereo block.
 void TremoloStereoBlock(benchmark::State& state) {
-    const FlushDenormals guard;
+    const FloatingPointEnvironment::DenormalGuard guard;
     Fixture f(50.0f, 4.0f, 180.0f);
     for (auto _ : state) {
         f.tremolo.process(f.slice.in, f.slice.out);
@@ -58,7 +37,7 @@ BENCHMARK(TremoloStereoBlock);
 // Same block while the host automates the rate: the setter (one exp per coefficient, four in
 // all, and the smoother's tangent) runs before every block.
 void TremoloStereoBlockWithSetter(benchmark::State& state) {
-    const FlushDenormals guard;
+    const FloatingPointEnvironment::DenormalGuard guard;
     Fixture f(50.0f, 4.0f, 180.0f);
     float rate = 4.0f;
     for (auto _ : state) {

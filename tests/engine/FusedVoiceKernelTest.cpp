@@ -36,38 +36,9 @@ void applyDefaults(PianoCore& core, float voices, float rate = 44100.0f) {
     core.applyParameters(values, PianoCore::kSelectorAll);
 }
 
-// A key's configuration from the engine's per-note arrays, as a note-on hands it over.
+// A key's configuration as a note-on hands it over (no detune; the rate given is not used).
 NoteConfiguration configurationFor(const PianoCore& c, int note) {
-    const auto n = static_cast<size_t>(note);
-    NoteConfiguration v;
-    v.hammerOrder = c.hammerOrder[n];
-    v.hammerPole = c.hammerPole[n];
-    v.hammerLevel = c.hammerLevel[n];
-    v.hammerVelocitySens = c.hammerVelocitySens[n];
-    v.tineFrequency = c.tineFrequency[n];
-    v.tineDecayCoef = c.tineDecayCoef[n];
-    v.tineReleaseCoef = c.tineReleaseCoef[n];
-    v.tineRingTime = c.tineRingTime[n];
-    v.bellRingTime = c.bellRingTime[n];
-    v.bell1Frequency = c.bell1Frequency[n];
-    v.bell1HoldCoef = c.bellHoldCoef[n];
-    v.bell1ReleaseCoef = c.bellReleaseCoef[n];
-    v.bell1Level = c.bellLevel[n];
-    v.bell2Frequency = c.bell2Frequency[n];
-    v.bell2HoldCoef = c.bellHoldCoef[n];
-    v.bell2ReleaseCoef = c.bellReleaseCoef[n];
-    v.bell2Level = c.bellLevel[n];
-    v.damperLevel = c.damperLevel[n];
-    v.thumpCutoff = c.thumpCutoff[n];
-    v.thumpQ = c.thumpQ[n];
-    v.thumpGain = c.thumpGain[n];
-    v.pickupOffset = c.pickupOffset[n];
-    v.outputCutoff = c.outputCutoff[n];
-    v.outputQ = c.outputQ[n];
-    v.outputGain = c.outputGain[n];
-    v.stereoSpread = c.stereoSpreadNow();
-    v.velocityCurve = c.velocityCurve[n];
-    return v;
+    return c.noteConfiguration(note);
 }
 
 const PianoCore& voicing() {

@@ -74,28 +74,28 @@ TEST(PianoCoreParameters, Note69WithDefaultsMatchesTheWorkedValues) {
     Engine e;
     const PianoCore& c = e.core;
     // Curve values at note 69 interpolate between breakpoints 67 and 79 (2/12 of the way).
-    EXPECT_EQ(c.hammerOrder[69], 2);
-    EXPECT_NEAR(c.hammerPole[69], 0.55f + (0.54f - 0.55f) * 2.0f / 12.0f, 1e-6f);
-    EXPECT_NEAR(c.hammerLevel[69], 1.52e-3f, 0.01e-3f);
+    const NoteConfiguration v = c.noteConfiguration(69);
+    EXPECT_EQ(v.hammerOrder, 2);
+    EXPECT_NEAR(v.hammerPole, 0.55f + (0.54f - 0.55f) * 2.0f / 12.0f, 1e-6f);
+    EXPECT_NEAR(v.hammerLevel, 1.52e-3f, 0.01e-3f);
     // 440 Hz, unstretched at note 69, times the random detune (0.524 - 0.5) × 0.4 %.
-    EXPECT_NEAR(c.tineFrequency[69], 440.0f * (1.0f + 0.024f * 0.004f), 0.01f);
+    EXPECT_NEAR(v.tineFrequency, 440.0f * (1.0f + 0.024f * 0.004f), 0.01f);
     const float decayMs = 1600.0f + (1500.0f - 1600.0f) * 2.0f / 12.0f;
-    EXPECT_NEAR(c.tineDecayCoef[69], std::exp(-2300.0f / (decayMs * 44100.0f)), 1e-7f);
-    EXPECT_NEAR(1.0f - c.tineDecayCoef[69], 3.29e-5f, 0.01e-5f);
-    EXPECT_NEAR(c.tineRingTime[69], decayMs * 0.01f, 1e-3f);  // ten times the decay, in s
-    EXPECT_NEAR(c.bell1Frequency[69], 7.007f * c.tineFrequency[69], 0.01f);
-    EXPECT_NEAR(c.bell2Frequency[69], 2.779f * c.bell1Frequency[69], 0.05f);
-    EXPECT_NEAR(c.bellLevel[69], 2.46e-2f, 0.01e-2f);
-    EXPECT_NEAR(c.damperLevel[69], 1.17e-4f, 0.01e-4f);
-    EXPECT_NEAR(c.thumpCutoff[69], 176.26f + (172.26f - 176.26f) * 2.0f / 12.0f, 1e-3f);
-    EXPECT_NEAR(c.thumpQ[69], 1.8f, 1e-6f);
-    EXPECT_NEAR(c.thumpGain[69], 9.67e3f, 0.01e3f);
-    EXPECT_EQ(c.velocityCurve[69], 7);
-    EXPECT_NEAR(c.pickupOffset[69], 0.502f, 0.001f);
-    EXPECT_NEAR(c.outputCutoff[69], 400.0f * c.tineFrequency[69] / 440.0f, 0.01f);
-    EXPECT_NEAR(c.outputQ[69], 1.65f, 1e-5f);
-    EXPECT_NEAR(c.outputGain[69], 1.78f, 0.01f);
-    EXPECT_EQ(c.velocityLimit[69], 127);
+    EXPECT_NEAR(v.tineDecayCoef, std::exp(-2300.0f / (decayMs * 44100.0f)), 1e-7f);
+    EXPECT_NEAR(1.0f - v.tineDecayCoef, 3.29e-5f, 0.01e-5f);
+    EXPECT_NEAR(v.tineRingTime, decayMs * 0.01f, 1e-3f);  // ten times the decay, in s
+    EXPECT_NEAR(v.bell1Frequency, 7.007f * v.tineFrequency, 0.01f);
+    EXPECT_NEAR(v.bell2Frequency, 2.779f * v.bell1Frequency, 0.05f);
+    EXPECT_NEAR(v.bell1Level, 2.46e-2f, 0.01e-2f);
+    EXPECT_NEAR(v.damperLevel, 1.17e-4f, 0.01e-4f);
+    EXPECT_NEAR(v.thumpCutoff, 176.26f + (172.26f - 176.26f) * 2.0f / 12.0f, 1e-3f);
+    EXPECT_NEAR(v.thumpQ, 1.8f, 1e-6f);
+    EXPECT_NEAR(v.thumpGain, 9.67e3f, 0.01e3f);
+    EXPECT_EQ(v.velocityCurve, 7);
+    EXPECT_NEAR(v.pickupOffset, 0.502f, 0.001f);
+    EXPECT_NEAR(v.outputCutoff, 400.0f * v.tineFrequency / 440.0f, 0.01f);
+    EXPECT_NEAR(v.outputQ, 1.65f, 1e-5f);
+    EXPECT_NEAR(v.outputGain, 1.78f, 0.01f);
     EXPECT_EQ(c.voiceLimitNow(), 20);
     EXPECT_FLOAT_EQ(c.stereoSpreadNow(), 1.0f);
     EXPECT_FALSE(c.tremoloIsOn());
@@ -107,57 +107,58 @@ TEST(PianoCoreParameters, Note69WithDefaultsMatchesTheWorkedValues) {
 TEST(PianoCoreParameters, SelectorsApplyOnlyTheirGroup) {
     Engine e;
     const int generation = e.core.generationNow();
-    const float frequency = e.core.tineFrequency[60];
+    const float frequency = e.core.noteConfiguration(60).tineFrequency;
 
     e.values[8] = 4.9f;   // Voices
     e.values[9] = 50.0f;  // Tune changed too, but selector 9 applies only the voices
     e.core.applyParameters(e.values, 9);
     EXPECT_EQ(e.core.voiceLimitNow(), 4);
     EXPECT_EQ(e.core.generationNow(), generation);
-    EXPECT_EQ(e.core.tineFrequency[60], frequency);
+    EXPECT_EQ(e.core.noteConfiguration(60).tineFrequency, frequency);
 
     e.core.applyParameters(e.values, 0);  // nothing but the rate bookkeeping
     e.core.applyParameters(e.values, -5);
-    EXPECT_EQ(e.core.tineFrequency[60], frequency);
+    EXPECT_EQ(e.core.noteConfiguration(60).tineFrequency, frequency);
     EXPECT_EQ(e.core.generationNow(), generation);
 
     e.core.applyParameters(e.values, 8);  // stereo: bumps the generation only
     EXPECT_EQ(e.core.generationNow(), generation + 1);
-    EXPECT_EQ(e.core.tineFrequency[60], frequency);
+    EXPECT_EQ(e.core.noteConfiguration(60).tineFrequency, frequency);
 
     e.core.applyParameters(e.values, 10);  // tuning, key tables, chain
     EXPECT_EQ(e.core.generationNow(), generation + 2);
-    EXPECT_NEAR(e.core.tineFrequency[60] / frequency, std::pow(2.0f, 50.0f / 1200.0f), 1e-5f);
+    EXPECT_NEAR(e.core.noteConfiguration(60).tineFrequency / frequency,
+                std::pow(2.0f, 50.0f / 1200.0f), 1e-5f);
 }
 
 TEST(PianoCoreParameters, TuneRaisesA4ByFiftyCents) {
     Engine e;
     e.set(10, 50.0f, 10);
     // Stretch 0 cents at note 69, random value 0.524, spread 0.4 % peak to peak.
-    EXPECT_NEAR(e.core.tineFrequency[69], 452.93f, 0.01f);
+    EXPECT_NEAR(e.core.noteConfiguration(69).tineFrequency, 452.93f, 0.01f);
 }
 
 TEST(PianoCoreParameters, DecayScalesTineTimesButNotRelease) {
     Engine e;
-    const float releaseCoef = e.core.tineReleaseCoef[50];
-    const float ring = e.core.tineRingTime[50];
-    const float coef = e.core.tineDecayCoef[50];
+    const float releaseCoef = e.core.noteConfiguration(50).tineReleaseCoef;
+    const float ring = e.core.noteConfiguration(50).tineRingTime;
+    const float coef = e.core.noteConfiguration(50).tineDecayCoef;
     e.set(2, 200.0f, 2);
-    EXPECT_NEAR(e.core.tineRingTime[50], 2.0f * ring, 1e-4f);
+    EXPECT_NEAR(e.core.noteConfiguration(50).tineRingTime, 2.0f * ring, 1e-4f);
     // Twice the decay time halves the per-sample loss in the exponent. The coefficient is a
     // float just below 1 (ulp 6e-8 against a loss of about 2e-5), hence 1 % on the ratio.
-    EXPECT_NEAR(std::log(e.core.tineDecayCoef[50]) / std::log(coef), 0.5, 0.005);
-    EXPECT_EQ(e.core.tineReleaseCoef[50], releaseCoef);
+    EXPECT_NEAR(std::log(e.core.noteConfiguration(50).tineDecayCoef) / std::log(coef), 0.5, 0.005);
+    EXPECT_EQ(e.core.noteConfiguration(50).tineReleaseCoef, releaseCoef);
 }
 
 TEST(PianoCoreParameters, BellVolumeZeroSilencesBellsButNotTheDamperLevel) {
     Engine e;
     e.values[4] = 2.0f;  // Damper Volume
     e.set(4, 0.0f, 4);   // Bell Volume
-    EXPECT_EQ(e.core.bellLevel[69], 0.0f);
+    EXPECT_EQ(e.core.noteConfiguration(69).bell1Level, 0.0f);
     // With no bell volume to divide by, the damper level uses "Damper Volume" undivided.
     const float curve11 = 0.12f + (0.1f - 0.12f) * 2.0f / 12.0f;
-    EXPECT_NEAR(e.core.damperLevel[69], curve11 * 2.0f * 0.001f, 1e-8f);
+    EXPECT_NEAR(e.core.noteConfiguration(69).damperLevel, curve11 * 2.0f * 0.001f, 1e-8f);
 }
 
 TEST(PianoCoreParameters, RatesOutsideTheVoicedRangeAreReportedButComputedAsGiven) {
@@ -171,13 +172,15 @@ TEST(PianoCoreParameters, RatesOutsideTheVoicedRangeAreReportedButComputedAsGive
     EXPECT_EQ(core.applyParameters(v, 23), PianoCore::kRateClamped);
     EXPECT_EQ(core.sampleRateGivenNow(), 32000.0f);
     const float decayMs = 1600.0f + (1500.0f - 1600.0f) * 2.0f / 12.0f;
-    EXPECT_NEAR(core.tineDecayCoef[69], decayCoefficient(decayMs, 32000.0f), 1e-9f);
+    EXPECT_NEAR(core.noteConfiguration(69).tineDecayCoef, decayCoefficient(decayMs, 32000.0f),
+                1e-9f);
     v[22] = 192000.0f;
     EXPECT_EQ(core.applyParameters(v, 23), PianoCore::kRateClamped);
-    EXPECT_NEAR(core.tineDecayCoef[69], decayCoefficient(decayMs, 192000.0f), 1e-9f);
+    EXPECT_NEAR(core.noteConfiguration(69).tineDecayCoef, decayCoefficient(decayMs, 192000.0f),
+                1e-9f);
     v[22] = std::nanf("");
     EXPECT_EQ(core.applyParameters(v, 23), PianoCore::kRateClamped);
-    EXPECT_TRUE(std::isfinite(core.tineDecayCoef[69]));
+    EXPECT_TRUE(std::isfinite(core.noteConfiguration(69).tineDecayCoef));
 }
 
 TEST(PianoCoreParameters, VoicesBelowOneCountAsOne) {

@@ -6,14 +6,14 @@
 
 namespace {
 
-std::unique_ptr<Image> strip(int cells, int cellWidth, int cellHeight) {
+std::unique_ptr<Image> strip(int cells, int cellWidth, int cellHeight, bool surface = false) {
     TestPngLayout layout;
     layout.colourType = 6;
     layout.width = cells * (cellWidth + 1) + 2;
     layout.height = cellHeight + 2;
     layout.rows = makeFilmStripRgba(cells, cellWidth, cellHeight);
     auto png = makeTestPng(layout);
-    return ImageTable::decode(png.data(), png.size(), false);
+    return ImageTable::decode(png.data(), png.size(), surface);
 }
 
 // The red byte at the middle of the selected cell names the cell.
@@ -45,18 +45,20 @@ TEST(FilmStrip, LargeKnobStripLayout) {
     EXPECT_EQ(cellMark(*image), 43);
 }
 
-TEST(FilmStrip, SmallKnobStripLayout) {
+TEST(FilmStrip, SmallKnobStripLayoutInPlainMemoryAndOnADisplaySurface) {
     // 73 cells of 31 x 31, pitch 32: 2338 x 33; cell 72 starts at 72 * 32 + 1 = 2305.
-    auto image = strip(73, 31, 31);
-    ASSERT_TRUE(image);
-    ASSERT_EQ(image->width(), 2338);
-    ASSERT_EQ(image->height(), 33);
-    EXPECT_EQ(image->cellColumns(), 73);
-    EXPECT_EQ(image->cellRows(), 1);
-    EXPECT_EQ(image->cellWidth(), 31);
-    EXPECT_EQ(image->cellHeight(), 31);
-    image->selectCell(72, 0);
-    EXPECT_EQ(image->sourceRect(), (PixelRect{2305, 1, 2336, 32}));
+    for (const bool surface : {false, true}) {
+        auto image = strip(73, 31, 31, surface);
+        ASSERT_TRUE(image);
+        ASSERT_EQ(image->width(), 2338);
+        ASSERT_EQ(image->height(), 33);
+        EXPECT_EQ(image->cellColumns(), 73) << surface;
+        EXPECT_EQ(image->cellRows(), 1);
+        EXPECT_EQ(image->cellWidth(), 31);
+        EXPECT_EQ(image->cellHeight(), 31);
+        image->selectCell(72, 0);
+        EXPECT_EQ(image->sourceRect(), (PixelRect{2305, 1, 2336, 32}));
+    }
 }
 
 TEST(FilmStrip, SelectingBeyondTheCountKeepsThePreviousCell) {

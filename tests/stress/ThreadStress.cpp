@@ -7,6 +7,7 @@
 //   - editor: the editor on the off-screen window host, idled (which refreshes the controls
 //     after host changes), with knob drags that report automation to the host, and closed and
 //     reopened now and then.
+//   - a second instance: its own audio thread, so two engines render at once.
 // The threads meet only where the instrument says they may (parameter steps, the change counter
 // and the editor's update flag); any other shared access is a race that ThreadSanitizer reports.
 // Usage: orvane-stress-threads [--seconds S] | --self-check
@@ -208,25 +209,33 @@ int main(int argc, char** argv) {
         return 1;
     }
     FrameworkStartup::application()->setWindowHostFactory(display->factory());
-    vst2::AEffect* effect = PianoPlugin::createEffect(hostCallback);
-    if (effect == nullptr) {
-        std::printf("stress: the plug-in could not be created\n");
-        return 1;
+    vst2::AEffect* const effects[2] = {PianoPlugin::createEffect(hostCallback),
+                                       PianoPlugin::createEffect(hostCallback)};
+    for (vst2::AEffect* e : effects) {
+        if (e == nullptr) {
+            std::printf("stress: the plug-in could not be created\n");
+            return 1;
+        }
+        e->dispatcher(e, vst2::effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        e->dispatcher(e, vst2::effSetBlockSize, 0, kBlockSize, nullptr, 0.0f);
+        e->dispatcher(e, vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
     }
-    effect->dispatcher(effect, vst2::effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    effect->dispatcher(effect, vst2::effSetBlockSize, 0, kBlockSize, nullptr, 0.0f);
-    effect->dispatcher(effect, vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
+    vst2::AEffect* const effect = effects[0];
 
     int failures = 0;
     {
         Stress stress(effect, *display);
+        Stress second(effects[1], *display);
         std::thread audio(&Stress::audio, &stress);
+        std::thread secondAudio(&Stress::audio, &second);
         std::thread automation(&Stress::automation, &stress);
         std::thread chunks(&Stress::chunks, &stress);
         std::thread editor(&Stress::editor, &stress);
         std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
         stress.running = false;
+        second.running = false;
         audio.join();
+        secondAudio.join();
         automation.join();
         chunks.join();
         editor.join();
@@ -243,18 +252,20 @@ int main(int argc, char** argv) {
             static_cast<long long>(automationReports.load()),
             static_cast<long long>(c.editorOpens.load()));
         // Every thread must have done its work for the run to prove anything.
-        if (c.blocks == 0 || c.parameterWrites == 0 || c.chunkLoads == 0 || c.idles == 0 ||
-            c.drags == 0) {
+        if (c.blocks == 0 || second.counts.blocks == 0 || c.parameterWrites == 0 ||
+            c.chunkLoads == 0 || c.idles == 0 || c.drags == 0) {
             std::printf("stress: FAILED: a thread did no work\n");
             ++failures;
         }
-        if (c.badSamples != 0) {
+        if (c.badSamples != 0 || second.counts.badSamples != 0) {
             std::printf("stress: FAILED: %lld samples not finite\n",
-                        static_cast<long long>(c.badSamples.load()));
+                        static_cast<long long>(c.badSamples + second.counts.badSamples));
             ++failures;
         }
     }
-    effect->dispatcher(effect, vst2::effClose, 0, 0, nullptr, 0.0f);
+    for (vst2::AEffect* e : effects) {
+        e->dispatcher(e, vst2::effClose, 0, 0, nullptr, 0.0f);
+    }
     std::printf("stress: %s\n", failures == 0 ? "passed" : "FAILED");
     return failures == 0 ? 0 : 1;
 }

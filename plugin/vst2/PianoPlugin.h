@@ -4,17 +4,18 @@
 #include <memory>
 
 #include "AudioEffectX.h"
+#include "InstrumentHost.h"
+#include "PianoModule.h"
 
 class PianoCore;
-class PianoModule;
 
 // The plug-in object the host talks to: a synthesizer with no inputs and two outputs, eleven
 // parameter slots and one program saved as a chunk. It forwards parameter requests to the
 // engine module's slots, MIDI events to its queue and audio blocks to its render.
-class PianoPlugin : public AudioEffectX {
+class PianoPlugin : public AudioEffectX, public InstrumentHost {
 public:
     static constexpr int32_t kProgramCount = 1;
-    static constexpr int32_t kParameterCount = 11;
+    static constexpr int32_t kParameterCount = PianoModule::kSlotCount;
     static constexpr int32_t kUniqueId = vst2::fourCharCode('q', 'n', '5', '8');
     static constexpr int32_t kDisplayLength = 6;
     static constexpr size_t kProgramNameSize = 32;
@@ -57,6 +58,9 @@ public:
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
     intptr_t canDo(const char* text) override;
+
+    // GUI thread: an edit in the editor goes to the host as an automation.
+    void parameterEdited(int32_t index, float normalised) override;
 
     PianoModule& engineModule() noexcept { return *module; }
 

@@ -67,7 +67,7 @@ PianoPlugin::PianoPlugin(vst2::audioMasterCallback callback, std::unique_ptr<Pia
     }
     module->setChannels(1, 2);
     module->setup();
-    module->setPlugin(this);
+    module->setHost(this);
     try {
         editor = std::make_unique<PluginEditor>(this, module.get());
     } catch (...) {
@@ -89,11 +89,7 @@ void PianoPlugin::setParameter(int32_t index, float value) noexcept {
     if (p == nullptr || !std::isfinite(value)) {
         return;
     }
-    // The nearest step, halves up; clamped before the conversion to an integer.
-    const int32_t steps = p->stepCount();
-    const double x = std::floor(static_cast<double>(value) * steps + 0.5);
-    const int32_t step = x <= 0.0 ? 0 : x >= steps ? steps : static_cast<int32_t>(x);
-    p->setValue(step, true);
+    p->setNormalisedValue(value, true);
     if (editor) {
         editor->postUpdate();
     }
@@ -101,10 +97,11 @@ void PianoPlugin::setParameter(int32_t index, float value) noexcept {
 
 float PianoPlugin::getParameter(int32_t index) noexcept {
     const Parameter* p = module->parameterAt(index);
-    if (p == nullptr || p->stepCount() < 1) {
-        return 0.0f;
-    }
-    return static_cast<float>(p->value()) / static_cast<float>(p->stepCount());
+    return p != nullptr ? p->normalisedValue() : 0.0f;
+}
+
+void PianoPlugin::parameterEdited(int32_t index, float normalised) {
+    setParameterAutomated(index, normalised);
 }
 
 void PianoPlugin::process(float**, float** outputs, int32_t sampleFrames) noexcept {

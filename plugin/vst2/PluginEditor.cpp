@@ -1,22 +1,7 @@
 #include "PluginEditor.h"
 
-#include "Application.h"
 #include "EditorEvent.h"
-#include "FrameworkStartup.h"
 #include "PianoModule.h"
-
-namespace {
-
-// The one event record handed to the module's editor dispatch (GUI thread only).
-EditorEvent editorEvent;
-
-EditorEvent* fill(int32_t type) {
-    editorEvent = EditorEvent{};
-    editorEvent.type = type;
-    return &editorEvent;
-}
-
-}  // namespace
 
 PluginEditor::PluginEditor(PianoPlugin* owner, PianoModule* engineModule)
     : effect(owner), module(engineModule), rect(std::make_unique<vst2::ERect>()) {}
@@ -52,10 +37,7 @@ void PluginEditor::close() {
 
 void PluginEditor::idle() {
     if (module != nullptr) {
-        module->handleEditorEvent(fill(EditorEvent::kIdle));
-    }
-    if (Application* application = FrameworkStartup::application()) {
-        application->idleStep();
+        module->idleEditor();
     }
     if (updateFlag.exchange(0) != 0) {
         update();
@@ -64,7 +46,8 @@ void PluginEditor::idle() {
 
 void PluginEditor::update() {
     if (module != nullptr) {
-        module->handleEditorEvent(fill(EditorEvent::kRefreshAll));
+        const EditorEvent refresh{EditorEvent::kRefreshAll};
+        module->handleEditorEvent(&refresh);
     }
 }
 
