@@ -10,7 +10,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 MAKEFLAGS += --no-print-directory
 CMAKE_OUTPUT := $(if $(VERBOSE),,> /dev/null)
 
-.PHONY: all deps configure build demo test bench format-check clean
+.PHONY: all deps configure build products demo test bench format-check clean
 
 all: build
 
@@ -24,7 +24,11 @@ configure: deps
 build: configure
 	@JOBS=$(JOBS) bash scripts/build.sh $(BUILD_DIR)
 
-demo: build
+# The plug-in and the renderer alone: what the demo needs.
+products: configure
+	@JOBS=$(JOBS) bash scripts/build.sh $(BUILD_DIR) orvane-products
+
+demo: products
 	@bash scripts/demo.sh $(BUILD_DIR)
 
 test: build
