@@ -5,12 +5,15 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# make install: per user (~/.vst/, ~/.local/bin/) unless PREFIX is set (PREFIX/lib/vst/,
+# PREFIX/bin/); DESTDIR stages either.
+PREFIX ?=
 
 # No "Entering directory" lines from the makes below this one (CMake's build among them).
 MAKEFLAGS += --no-print-directory
 CMAKE_OUTPUT := $(if $(VERBOSE),,> /dev/null)
 
-.PHONY: all deps configure build products demo test bench format-check clean
+.PHONY: all deps configure build products demo test bench format-check clean install uninstall
 
 all: build
 
@@ -24,7 +27,7 @@ configure: deps
 build: configure
 	@JOBS=$(JOBS) bash scripts/build.sh $(BUILD_DIR)
 
-# The plug-in and the renderer alone: what the demo needs.
+# The plug-in and the renderer alone: what the demo and the installation need.
 products: configure
 	@JOBS=$(JOBS) bash scripts/build.sh $(BUILD_DIR) orvane-products
 
@@ -37,6 +40,12 @@ test: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD_DIR)
+
+install: products
+	@PREFIX="$(PREFIX)" DESTDIR="$(DESTDIR)" bash scripts/install.sh install $(BUILD_DIR)
+
+uninstall:
+	@PREFIX="$(PREFIX)" DESTDIR="$(DESTDIR)" bash scripts/install.sh uninstall $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -7,4 +7,4 @@ build=${1:-build}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$build"/tools/orvane-render "$root"/examples/demo.mid "$build"/demo.wav
 echo "listen: aplay $build/demo.wav (or pw-play, any player); plug-in:" \
-    "$build/plugin/orvane-piano.so"
+    "$build/plugin/orvane-piano.so, 'make install' copies it to ~/.vst/"
