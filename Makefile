@@ -37,6 +37,7 @@ demo: products
 test: build
 	@bash scripts/check-format.sh
 	@JOBS=$(JOBS) bash scripts/run-tests.sh $(BUILD_DIR)
+	@bash scripts/check-install.sh $(BUILD_DIR)
 
 bench: build
 	@bash scripts/bench.sh $(BUILD_DIR)
