@@ -27,13 +27,18 @@ cmake "${args[@]}" 2>&1 | awk -v tty="$tty" '
             shown = 0
         }
     }
-    /^\[ *[0-9]+%\] |^\[[0-9]+\/[0-9]+\] / {
+    BEGIN { colour = sprintf("%c", 27) "\\[[0-9;]*m" }
+    {
+        line = $0
+        gsub(colour, "", line)
+    }
+    line ~ /^\[ *[0-9]+%\] |^\[[0-9]+\/[0-9]+\] / {
         if (tty) {
-            match($0, /^\[[^]]*\]/)
-            step = substr($0, 2, RLENGTH - 2)
+            match(line, /^\[[^]]*\]/)
+            step = substr(line, 2, RLENGTH - 2)
             gsub(/ /, "", step)
-            $0 = substr($0, RLENGTH + 2)
-            what = $NF
+            n = split(line, words, " ")
+            what = words[n]
             gsub(/CMakeFiles\/[^\/]*\.dir\//, "", what)
             sub(/^\/.*\//, "", what)
             printf "\r\033[Kbuild: %s %s", step, substr(what, 1, 60)
@@ -42,8 +47,8 @@ cmake "${args[@]}" 2>&1 | awk -v tty="$tty" '
         }
         next
     }
-    /^(Scanning dependencies|Consolidate compiler generated dependencies) of target / { next }
-    /^g?make(\[[0-9]+\])?: (Entering|Leaving) directory/ { next }
+    line ~ /^(Scanning dependencies|Consolidate compiler generated dependencies) of target / { next }
+    line ~ /^g?make(\[[0-9]+\])?: (Entering|Leaving) directory/ { next }
     { clear(); print; fflush() }
     END { clear() }'
 echo "build: done in $((SECONDS - started)) s"
