@@ -1,11 +1,19 @@
 # Orvane Piano: the quick start and the developer targets.
-# Every target installs what is missing, configures into build/ and builds first.
+# Every target installs what is missing, configures into build/ and builds first. Quiet unless
+# VERBOSE=1: a line per stage, warnings and errors in full.
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# make install: per user (~/.vst/, ~/.local/bin/) unless PREFIX is set (PREFIX/lib/vst/,
+# PREFIX/bin/); DESTDIR stages either.
+PREFIX ?=
 
-.PHONY: all deps configure build demo test bench format-check clean
+# No "Entering directory" lines from the makes below this one (CMake's build among them).
+MAKEFLAGS += --no-print-directory
+CMAKE_OUTPUT := $(if $(VERBOSE),,> /dev/null)
+
+.PHONY: all deps configure build products demo test bench format-check clean install uninstall
 
 all: build
 
@@ -13,20 +21,32 @@ deps:
 	@bash scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) > /dev/null
+	@echo "configure: $(BUILD_DIR)/ $(CMAKE_FLAGS)"
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) $(CMAKE_OUTPUT)
 
 build: configure
-	@cmake --build $(BUILD_DIR) -j $(JOBS)
+	@JOBS=$(JOBS) bash scripts/build.sh $(BUILD_DIR)
 
-demo: build
+# The plug-in and the renderer alone: what the demo and the installation need.
+products: configure
+	@JOBS=$(JOBS) bash scripts/build.sh $(BUILD_DIR) orvane-products
+
+demo: products
 	@bash scripts/demo.sh $(BUILD_DIR)
 
 test: build
 	@bash scripts/check-format.sh
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@JOBS=$(JOBS) bash scripts/run-tests.sh $(BUILD_DIR)
+	@bash scripts/check-install.sh $(BUILD_DIR)
 
 bench: build
 	@bash scripts/bench.sh $(BUILD_DIR)
+
+install: products
+	@PREFIX="$(PREFIX)" DESTDIR="$(DESTDIR)" bash scripts/install.sh install $(BUILD_DIR)
+
+uninstall:
+	@PREFIX="$(PREFIX)" DESTDIR="$(DESTDIR)" bash scripts/install.sh uninstall $(BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

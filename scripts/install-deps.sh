@@ -4,7 +4,8 @@
 #   windows        the 32-bit Windows cross build and its tests under Wine
 #   bench          the peer instruments that bench/peers compares Orvane Piano with
 # Idempotent: packages already installed are left alone, and a ready machine costs one dpkg
-# query per package (plus, for windows, one 32-bit program start).
+# query per package (plus, for windows, one 32-bit program start) and one line of output.
+# apt's own output is shown when it fails, or always with VERBOSE=1.
 # Usage: scripts/install-deps.sh [windows] [bench]
 set -euo pipefail
 
@@ -54,6 +55,17 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
+# quietly <command...>: runs the command with its output kept aside, shown only if it fails.
+quietly() {
+    [ -z "${VERBOSE:-}" ] || { "$@"; return; }
+    local log status=0
+    log=$(mktemp)
+    "$@" > "$log" 2>&1 || status=$?
+    [ $status -eq 0 ] || cat "$log" >&2
+    rm -f "$log"
+    return $status
+}
+
 missing=()
 for p in "${packages[@]}"; do
     installed "$p" || missing+=("$p")
@@ -66,8 +78,10 @@ if [ ${#missing[@]} -gt 0 ]; then
         $SUDO dpkg --add-architecture i386
     fi
     echo "install-deps: installing ${missing[*]}"
-    $SUDO apt-get update -q
-    $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+    quietly $SUDO apt-get update -q
+    quietly $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+else
+    echo "install-deps: all ${#packages[@]} packages present"
 fi
 $windows || exit 0
 
@@ -80,7 +94,7 @@ runs_i386 && exit 0
 
 echo "install-deps: this kernel does not run 32-bit programs; using qemu-i386 for them"
 if ! installed qemu-user-static; then
-    $SUDO apt-get install -y -q --no-install-recommends qemu-user-static
+    quietly $SUDO apt-get install -y -q --no-install-recommends qemu-user-static
 fi
 binfmt=/proc/sys/fs/binfmt_misc
 [ -e $binfmt/register ] || $SUDO mount -t binfmt_misc binfmt_misc $binfmt

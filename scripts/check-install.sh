@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# make install into a staging folder, in both layouts: exactly the plug-in and the renderer are
+# laid out where hosts and the shell look, the installed renderer loads the installed plug-in,
+# and make uninstall takes both away again. Builds nothing beyond the plug-in and the renderer.
+# Usage: scripts/check-install.sh [build dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+stage=$(mktemp -d)
+trap 'rm -rf "$stage" "$stage.log"' EXIT
+log=$stage.log
+
+fail() {
+    cat "$log" >&2
+    echo "check-install: $*" >&2
+    exit 1
+}
+
+# check <PREFIX> <plug-in folder> <program folder>, the folders as installed below DESTDIR.
+check() {
+    local prefix=$1 plugin=$stage$2/orvane-piano.so renderer=$stage$3/orvane-render
+    make install BUILD_DIR="$build" DESTDIR="$stage" PREFIX="$prefix" > "$log" 2>&1 ||
+        fail "make install PREFIX=$prefix failed"
+    { [ -f "$plugin" ] && [ -x "$renderer" ]; } || fail "PREFIX=$prefix: expected $plugin and $renderer"
+    local files
+    files=$(find "$stage" -type f | wc -l)
+    [ "$files" -eq 2 ] || fail "PREFIX=$prefix: $files files installed, not 2"
+    "$renderer" --plugin "$plugin" --list-params > "$log" 2>&1 ||
+        fail "the installed renderer does not load the installed plug-in"
+    make uninstall BUILD_DIR="$build" DESTDIR="$stage" PREFIX="$prefix" > "$log" 2>&1 ||
+        fail "make uninstall PREFIX=$prefix failed"
+    files=$(find "$stage" -type f | wc -l)
+    [ "$files" -eq 0 ] || fail "PREFIX=$prefix: make uninstall left $files files"
+}
+
+check /usr/local /usr/local/lib/vst /usr/local/bin
+check "" "$HOME/.vst" "$HOME/.local/bin"
+echo "check-install: make install and make uninstall, per user and with PREFIX=/usr/local"
