@@ -25,8 +25,9 @@ check() {
     local files
     files=$(find "$stage" -type f | wc -l)
     [ "$files" -eq 2 ] || fail "PREFIX=$prefix: $files files installed, not 2"
-    "$renderer" --plugin "$plugin" --list-params > "$log" 2>&1 ||
-        fail "the installed renderer does not load the installed plug-in"
+    # Without --plugin: the installed renderer finds the installed plug-in by itself.
+    "$renderer" --list-params > "$log" 2>&1 ||
+        fail "the installed renderer does not find and load the installed plug-in"
     make uninstall BUILD_DIR="$build" DESTDIR="$stage" PREFIX="$prefix" > "$log" 2>&1 ||
         fail "make uninstall PREFIX=$prefix failed"
     files=$(find "$stage" -type f | wc -l)

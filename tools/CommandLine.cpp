@@ -68,7 +68,8 @@ std::string CommandLine::usage() {
            "  --format F          float (32-bit float, default), pcm24 or pcm16\n"
            "  --state FILE        load the plug-in's state chunk before rendering\n"
            "  --save-state FILE   save the plug-in's state chunk after rendering\n"
-           "  --plugin PATH       the plug-in library (default: the one built beside this tool)\n"
+           "  --plugin PATH       the plug-in library (default: the one built or installed with\n"
+           "                      this tool)\n"
            "  --list-params       list the parameters: names, units and current displays\n"
            "  --quiet             no progress bar and no summary\n"
            "  --help              this text\n";

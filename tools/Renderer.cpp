@@ -114,8 +114,11 @@ std::string Renderer::defaultPluginPath() {
     }
     directory.erase(slash);
     const std::string file = pluginFileName();
+    // Beside the tool, the build tree, then where make install puts the two: PREFIX/bin with
+    // PREFIX/lib/vst, and ~/.local/bin with ~/.vst.
     for (const std::string& candidate :
-         {directory + "/" + file, directory + "/../plugin/" + file}) {
+         {directory + "/" + file, directory + "/../plugin/" + file,
+          directory + "/../lib/vst/" + file, directory + "/../../.vst/" + file}) {
         if (isFile(candidate)) {
             return candidate;
         }
@@ -130,7 +133,7 @@ std::string Renderer::pluginPath() const {
     const std::string found = defaultPluginPath();
     if (found.empty()) {
         throw ToolError("cannot find the plug-in " + pluginFileName() +
-                        " beside orvane-render; use --plugin PATH");
+                        " beside orvane-render or where make install puts it; use --plugin PATH");
     }
     return found;
 }

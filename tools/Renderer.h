@@ -25,8 +25,9 @@ public:
 
     // Safe to call from a signal handler: the render stops at the next block, cleaning up.
     static void requestStop() { stopRequested.store(true); }
-    // The plug-in library built beside the tool: <dir>/orvane-piano.so, else
-    // <dir>/../plugin/orvane-piano.so, <dir> being the executable's folder (.dll on Windows).
+    // The plug-in library built or installed with the tool: the first of <dir>/orvane-piano.so,
+    // <dir>/../plugin/, <dir>/../lib/vst/ and <dir>/../../.vst/ (the layouts of make install),
+    // <dir> being the executable's folder (.dll on Windows).
     static std::string defaultPluginPath();
     // "orvane-piano" with this platform's library suffix.
     static std::string pluginFileName();
