@@ -231,26 +231,51 @@ void PianoCore::applyVoices(const float (&values)[kValueCount]) noexcept {
 void PianoCore::applyOverdrive(const float (&values)[kValueCount], float rate) noexcept {
     const float drive = value(values, EngineValue::kDrive);
     overdriveOn = drive > 0.0f;
-    overdrive->setParameters(drive, value(values, EngineValue::kDriveTone),
-                             -drive / (drive * 0.0165f + 1.5f), rate);
+    overdrive->setParameters({.driveDb = drive,
+                              .toneHz = value(values, EngineValue::kDriveTone),
+                              .levelDb = -drive / (drive * 0.0165f + 1.5f),
+                              .sampleRate = rate});
 }
 
 void PianoCore::applyPhaser(const float (&values)[kValueCount], float rate) noexcept {
     phaserOn = value(values, EngineValue::kPhaserRate) > 0.0f;
-    phaser->setParameters(value(values, EngineValue::kPhaserRate), 1.0f, 0.0f,
-                          value(values, EngineValue::kPhaserFeedback) * 0.8f, 550.0f, 5500.0f, 4.0f,
-                          0.0f, value(values, EngineValue::kPhaserPhase), 50.0f, 0.0f, 1.0f, rate);
+    phaser->setParameters({.rate1 = value(values, EngineValue::kPhaserRate),
+                           .rate2 = 1.0f,
+                           .lfoMix = 0.0f,
+                           .feedbackPercent = value(values, EngineValue::kPhaserFeedback) * 0.8f,
+                           .freqLow = 550.0f,
+                           .freqHigh = 5500.0f,
+                           .stageCount = 4.0f,
+                           .envRate = 0.0f,
+                           .phaseDegrees = value(values, EngineValue::kPhaserPhase),
+                           .mixPercent = 50.0f,
+                           .envSweep = 0.0f,
+                           .clip = 1.0f,
+                           .sampleRate = rate});
 }
 
 void PianoCore::applyTremolo(const float (&values)[kValueCount], float rate) noexcept {
     tremoloOn = value(values, EngineValue::kTremoloDepth) > 0.0f;
-    tremolo->setParameters(value(values, EngineValue::kTremoloDepth),
-                           value(values, EngineValue::kTremoloRate), 50.0f, 40.0f,
-                           value(values, EngineValue::kTremoloStereo), rate);
+    tremolo->setParameters({.depthPercent = value(values, EngineValue::kTremoloDepth),
+                            .rate = value(values, EngineValue::kTremoloRate),
+                            .dutyPercent = 50.0f,
+                            .slopePercent = 40.0f,
+                            .phaseDegrees = value(values, EngineValue::kTremoloStereo),
+                            .sampleRate = rate});
 }
 
 void PianoCore::applyChorus(const float (&values)[kValueCount], float rate) noexcept {
     chorusOn = value(values, EngineValue::kChorus) > 0.0f;
-    chorus->setParameters(value(values, EngineValue::kChorus) * 0.5f, 0.0f, 10.0f, 0.7f, 0.7f, 0.0f,
-                          0.0f, 0.0f, 0.0f, 0.0f, 180.0f, rate);
+    chorus->setParameters({.mixPercent = value(values, EngineValue::kChorus) * 0.5f,
+                           .delay = 0.0f,
+                           .depth = 10.0f,
+                           .rate1 = 0.7f,
+                           .rate2 = 0.7f,
+                           .lfoMix = 0.0f,
+                           .feedbackPercent = 0.0f,
+                           .amPercent = 0.0f,
+                           .secondTap = 0.0f,
+                           .rateScaled = 0.0f,
+                           .phaseDegrees = 180.0f,
+                           .sampleRate = rate});
 }

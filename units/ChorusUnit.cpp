@@ -48,10 +48,9 @@ void storeIndex(float* slot, int32_t index) noexcept {
 
 }  // namespace
 
-int ChorusUnit::setParameters(float mixPercent, float delay, float depthAmount, float rate1,
-                              float rate2, float lfoMix, float feedbackPercent, float amPercent,
-                              float secondTapSwitch, float rateScaled, float phaseDegrees,
-                              float sampleRate) noexcept {
+int ChorusUnit::setParameters(const Settings& settings) noexcept {
+    auto [mixPercent, delay, depthAmount, rate1, rate2, lfoMix, feedbackPercent, amPercent,
+          secondTapSwitch, rateScaled, phaseDegrees, sampleRate] = settings;
     int warning = kWarningNone;
     mixPercent = clampParameter(mixPercent, 0.0f, 100.0f, kWarningOther, warning);
     delay = clampParameter(delay, 0.0f, 100.0f, kWarningOther, warning);

@@ -34,10 +34,21 @@ public:
     // feedback [-99, 99] %, am [0, 100] %, secondTap [0, 1], rateScaled [0, 1], phase
     // [-180, 360] degrees, sample rate Hz; answers 1005 when any value had to be clamped or the
     // rate lies outside [44000, 97000] Hz, else 0. A rate that changes the ring clears the lines.
-    virtual int setParameters(float mixPercent, float delay, float depthAmount, float rate1,
-                              float rate2, float lfoMix, float feedbackPercent, float amPercent,
-                              float secondTapSwitch, float rateScaled, float phaseDegrees,
-                              float sampleRate) noexcept;
+    struct Settings {
+        float mixPercent;
+        float delay;
+        float depth;
+        float rate1;
+        float rate2;
+        float lfoMix;
+        float feedbackPercent;
+        float amPercent;
+        float secondTap;
+        float rateScaled;
+        float phaseDegrees;
+        float sampleRate;
+    };
+    virtual int setParameters(const Settings& settings) noexcept;
 
     // 0, -1001 (a count other than 1 or 2) or -1002 (different counts; the later check wins).
     // Whatever the answer, allocates zeroed state for inputs channels (at most two, none for a

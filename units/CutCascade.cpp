@@ -8,8 +8,8 @@ void CutCascade::clearCoefficients() noexcept {
     glideStep = {};
 }
 
-int CutCascade::setParameters(float frequency, float orderValue, float glideMs,
-                              float sampleRate) noexcept {
+int CutCascade::setParameters(const Settings& settings) noexcept {
+    const auto [frequency, orderValue, glideMs, sampleRate] = settings;
     const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
     const bool newRate = rate != cachedRate;
     if (!newRate && frequency == cachedFrequency && orderValue == cachedOrder &&

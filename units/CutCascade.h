@@ -27,8 +27,15 @@ public:
     ~CutCascade() override = default;
 
     // Frequency Hz [20, 20000], order [1, 12] (then truncated), glide time ms [10, 50000],
-    // sample rate Hz. Answers the warning of the last clamp.
-    int setParameters(float frequency, float order, float glideMs, float sampleRate) noexcept;
+    // sample rate Hz.
+    struct Settings {
+        float frequency;
+        float order;
+        float glideMs;
+        float sampleRate;
+    };
+    // Answers the warning of the last clamp.
+    int setParameters(const Settings& settings) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
     const filter_math::ExponentialGlide& glideShape() const { return glideStep; }

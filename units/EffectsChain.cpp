@@ -51,15 +51,23 @@ int EffectsChain::configure(const float (&values)[kValueCount]) noexcept {
 
     constexpr int kGlide = 1;
     const float rate = v(26);
-    lowShelf.setParameters(v(6), v(1), kGlide, rate);
-    highPass.setParameters(v(6), v(11), kCascadeGlideMs, rate);
-    band2.setParameters(v(7), v(2), v(12), rate, kGlide);
-    lowShelfBiquad.setParameters(v(7), v(2), v(12), kGlide, rate);
-    band1.setParameters(v(8), band1Gain, v(13), rate, kGlide);
-    band3.setParameters(v(9), v(4), v(14), rate, kGlide);
-    highShelfBiquad.setParameters(v(9), v(4), v(14), kGlide, rate);
-    highShelf.setParameters(v(10), v(5), kGlide, rate);
-    lowPass.setParameters(v(10), v(15), kCascadeGlideMs, rate);
+    lowShelf.setParameters({.frequency = v(6), .gain = v(1), .glide = kGlide, .sampleRate = rate});
+    highPass.setParameters(
+        {.frequency = v(6), .order = v(11), .glideMs = kCascadeGlideMs, .sampleRate = rate});
+    band2.setParameters(
+        {.frequency = v(7), .gain = v(2), .q = v(12), .glide = kGlide, .sampleRate = rate});
+    lowShelfBiquad.setParameters(
+        {.frequency = v(7), .gain = v(2), .slope = v(12), .ramp = kGlide, .sampleRate = rate});
+    band1.setParameters(
+        {.frequency = v(8), .gain = band1Gain, .q = v(13), .glide = kGlide, .sampleRate = rate});
+    band3.setParameters(
+        {.frequency = v(9), .gain = v(4), .q = v(14), .glide = kGlide, .sampleRate = rate});
+    highShelfBiquad.setParameters(
+        {.frequency = v(9), .gain = v(4), .slope = v(14), .ramp = kGlide, .sampleRate = rate});
+    highShelf.setParameters(
+        {.frequency = v(10), .gain = v(5), .glide = kGlide, .sampleRate = rate});
+    lowPass.setParameters(
+        {.frequency = v(10), .order = v(15), .glideMs = kCascadeGlideMs, .sampleRate = rate});
     outputLevel.setSampleRate(rate);
     outputLevel.setParameters(v(25), 0);
     return 0;

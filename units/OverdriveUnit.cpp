@@ -10,8 +10,8 @@ void OverdriveUnit::clearCoefficients() noexcept {
     toneA1 = 0.0f;
 }
 
-int OverdriveUnit::setParameters(float driveDb, float toneHz, float levelDb,
-                                 float sampleRate) noexcept {
+int OverdriveUnit::setParameters(const Settings& settings) noexcept {
+    auto [driveDb, toneHz, levelDb, sampleRate] = settings;
     int warning = kWarningNone;
     driveDb = clampParameter(driveDb, -20.0f, 100.0f, kWarningOther, warning);
     toneHz = clampParameter(toneHz, 20.0f, 20000.0f, kWarningOther, warning);

@@ -20,7 +20,13 @@ public:
     // Drive [-20, 100] dB, tone [20, 20000] Hz (at most 0.49 fs), level [-100, 40] dB, sample
     // rate Hz; answers 1005 when any value had to be clamped or the rate lies outside
     // [44000, 97000] Hz, else 0.
-    int setParameters(float driveDb, float toneHz, float levelDb, float sampleRate) noexcept;
+    struct Settings {
+        float driveDb;
+        float toneHz;
+        float levelDb;
+        float sampleRate;
+    };
+    int setParameters(const Settings& settings) noexcept;
 
 private:
     friend ChannelStateUnit<OverdriveUnit, float, kStateFloats>;

@@ -12,8 +12,8 @@ void PeakingBand::clearCoefficients() noexcept {
     step = {};
 }
 
-int PeakingBand::setParameters(float frequency, float gain, float q, float sampleRate,
-                               int glide) noexcept {
+int PeakingBand::setParameters(const Settings& settings) noexcept {
+    const auto [frequency, gain, q, glide, sampleRate] = settings;
     const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
     const bool newRate = rate != cachedRate;
     if (!newRate && frequency == cachedFrequency && gain == cachedGain && q == cachedQ &&

@@ -46,8 +46,16 @@ public:
     ~PeakingBand() override = default;
 
     // Frequency Hz [20, 20000], gain dB [-30, 18], Q [0.1, 10], sample rate Hz; glide != 0 ramps
-    // the change once the unit has processed audio. Answers the warning of the last clamp.
-    int setParameters(float frequency, float gain, float q, float sampleRate, int glide) noexcept;
+    // the change once the unit has processed audio.
+    struct Settings {
+        float frequency;
+        float gain;
+        float q;
+        int glide;
+        float sampleRate;
+    };
+    // Answers the warning of the last clamp.
+    int setParameters(const Settings& settings) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
 

@@ -38,10 +38,9 @@ void PhaserUnit::fillTable() noexcept {
     }
 }
 
-int PhaserUnit::setParameters(float rate1, float rate2, float lfoMix, float feedbackPercent,
-                              float freqLow, float freqHigh, float stageCount, float envRate,
-                              float phaseDegrees, float mixPercent, float envSweep, float clip,
-                              float sampleRate) noexcept {
+int PhaserUnit::setParameters(const Settings& settings) noexcept {
+    auto [rate1, rate2, lfoMix, feedbackPercent, freqLow, freqHigh, stageCount, envRate,
+          phaseDegrees, mixPercent, envSweep, clip, sampleRate] = settings;
     int warning = kWarningNone;
     rate1 = clampParameter(rate1, 0.0f, 10.0f, kWarningOther, warning);
     rate2 = clampParameter(rate2, 0.0f, 10.0f, kWarningOther, warning);

@@ -35,10 +35,22 @@ public:
     // mix [-100, 100] %, envSweep [-100, 100] %, clip [0, 1] (exactly 1: soft-clipped
     // feedback path), sample rate Hz; answers 1005 when any value had to be clamped or the rate
     // lies outside [44000, 97000] Hz, else 0. Rebuilds the table.
-    virtual int setParameters(float rate1, float rate2, float lfoMix, float feedbackPercent,
-                              float freqLow, float freqHigh, float stageCount, float envRate,
-                              float phaseDegrees, float mixPercent, float envSweep, float clip,
-                              float sampleRate) noexcept;
+    struct Settings {
+        float rate1;
+        float rate2;
+        float lfoMix;
+        float feedbackPercent;
+        float freqLow;
+        float freqHigh;
+        float stageCount;
+        float envRate;
+        float phaseDegrees;
+        float mixPercent;
+        float envSweep;
+        float clip;
+        float sampleRate;
+    };
+    virtual int setParameters(const Settings& settings) noexcept;
 
     // 0, -1001 (a count other than 1 or 2) or -1002 (different counts; the later check wins).
     // Whatever the answer, allocates zeroed state for inputs channels (at most two, none for a

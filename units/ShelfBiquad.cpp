@@ -12,8 +12,8 @@ void ShelfBiquad::clearCoefficients() noexcept {
     step = {};
 }
 
-int ShelfBiquad::setParameters(float frequency, float gain, float slope, int ramp,
-                               float sampleRate) noexcept {
+int ShelfBiquad::setParameters(const Settings& settings) noexcept {
+    const auto [frequency, gain, slope, ramp, sampleRate] = settings;
     const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
     const bool newRate = rate != cachedRate;
     if (!newRate && frequency == cachedFrequency && gain == cachedGain && slope == cachedSlope &&

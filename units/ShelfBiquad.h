@@ -48,10 +48,16 @@ public:
     ~ShelfBiquad() override = default;
 
     // Frequency Hz [20, 20000], gain dB [lowest gain, 18], shelf slope [0.1, 2.5], sample rate
-    // Hz; ramp != 0 ramps the change once the unit has processed audio. Answers the warning of
-    // the last clamp.
-    int setParameters(float frequency, float gain, float slope, int ramp,
-                      float sampleRate) noexcept;
+    // Hz; ramp != 0 ramps the change once the unit has processed audio.
+    struct Settings {
+        float frequency;
+        float gain;
+        float slope;
+        int ramp;
+        float sampleRate;
+    };
+    // Answers the warning of the last clamp.
+    int setParameters(const Settings& settings) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
 

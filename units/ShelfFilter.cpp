@@ -9,7 +9,8 @@ void ShelfFilter::clearCoefficients() noexcept {
     glideStep = {};
 }
 
-int ShelfFilter::setParameters(float frequency, float gain, int glide, float sampleRate) noexcept {
+int ShelfFilter::setParameters(const Settings& settings) noexcept {
+    const auto [frequency, gain, glide, sampleRate] = settings;
     const float rate = static_cast<float>(reference_rate::computedRate(sampleRate));
     const bool newRate = rate != cachedRate;
     if (!newRate && frequency == cachedFrequency && gain == cachedGain && glide == cachedGlide) {

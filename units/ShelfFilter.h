@@ -46,8 +46,15 @@ public:
     ~ShelfFilter() override = default;
 
     // Frequency Hz [20, 20000], gain dB [-30, 18], sample rate Hz; glide != 0 glides the change
-    // once the unit has processed audio. Answers the warning of the last clamp.
-    int setParameters(float frequency, float gain, int glide, float sampleRate) noexcept;
+    // once the unit has processed audio.
+    struct Settings {
+        float frequency;
+        float gain;
+        int glide;
+        float sampleRate;
+    };
+    // Answers the warning of the last clamp.
+    int setParameters(const Settings& settings) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
     const filter_math::ExponentialGlide& glideShape() const { return glideStep; }

@@ -29,9 +29,8 @@ float TremoloUnit::envelopeCoef(float milliseconds) const noexcept {
     return static_cast<float>(1.0 - std::exp(-2300.0 / (milliseconds * double{sampleRate})));
 }
 
-int TremoloUnit::setParameters(float depthPercent, float rate, float dutyPercent,
-                               float slopePercent, float phaseDegrees,
-                               float sampleRateHz) noexcept {
+int TremoloUnit::setParameters(const Settings& settings) noexcept {
+    auto [depthPercent, rate, dutyPercent, slopePercent, phaseDegrees, sampleRateHz] = settings;
     int warning = kWarningNone;
     depthPercent = clampParameter(depthPercent, 0.0f, 100.0f, kWarningOther, warning);
     rate = clampParameter(rate, -35.0f, 20.0f, kWarningOther, warning);

@@ -27,8 +27,15 @@ public:
     // duty [0, 100] %, slope [0, 100] % of each segment, stereo phase [-180, 360] degrees,
     // sample rate Hz; answers 1005 when any value had to be clamped or the rate lies outside
     // [44000, 97000] Hz, else 0.
-    virtual int setParameters(float depthPercent, float rate, float dutyPercent, float slopePercent,
-                              float phaseDegrees, float sampleRateHz) noexcept;
+    struct Settings {
+        float depthPercent;
+        float rate;
+        float dutyPercent;
+        float slopePercent;
+        float phaseDegrees;
+        float sampleRate;
+    };
+    virtual int setParameters(const Settings& settings) noexcept;
 
     // setup, reset (oscillators restart at phase 0 with envelope 0, gain 1) and process come
     // from ChannelStateUnit.

@@ -16,7 +16,7 @@ struct Fixture {
 
     Fixture(float depth, float rate, float phase) {
         tremolo.setup(kChannels, kChannels);
-        tremolo.setParameters(depth, rate, 50.0f, 40.0f, phase, 44100.0f);
+        tremolo.setParameters({depth, rate, 50.0f, 40.0f, phase, 44100.0f});
     }
 };
 
@@ -42,7 +42,7 @@ void TremoloStereoBlockWithSetter(benchmark::State& state) {
     float rate = 4.0f;
     for (auto _ : state) {
         rate = rate == 4.0f ? 4.5f : 4.0f;
-        f.tremolo.setParameters(50.0f, rate, 50.0f, 40.0f, 180.0f, 44100.0f);
+        f.tremolo.setParameters({50.0f, rate, 50.0f, 40.0f, 180.0f, 44100.0f});
         f.tremolo.process(f.slice.in, f.slice.out);
         benchmark::DoNotOptimize(f.slice.outL.data());
         benchmark::ClobberMemory();

@@ -15,8 +15,8 @@ constexpr float kFs = 44100.0f;
 
 // The core's call for a chorus amount: (amount/2, 0, 10, 0.7, 0.7, 0, 0, 0, 0, 0, 180, rate).
 int setCore(ChorusUnit& unit, float amount) {
-    return unit.setParameters(0.5f * amount, 0.0f, 10.0f, 0.7f, 0.7f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f,
-                              180.0f, kFs);
+    return unit.setParameters(
+        {0.5f * amount, 0.0f, 10.0f, 0.7f, 0.7f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 180.0f, kFs});
 }
 
 // Centroid (in samples after the impulse) and weight of a response over [from, to), after
@@ -84,8 +84,8 @@ TEST(ChorusUnit, SetupReportsCodesButStillConfigures) {
 TEST(ChorusUnit, MixZeroGivesTheDryInput) {
     ChorusUnit unit;
     unit.setup(2, 2);
-    EXPECT_EQ(unit.setParameters(0.0f, 3.0f, 40.0f, 5.0f, 2.0f, 30.0f, 50.0f, 80.0f, 0.0f, 0.0f,
-                                 90.0f, kFs),
+    EXPECT_EQ(unit.setParameters(
+                  {0.0f, 3.0f, 40.0f, 5.0f, 2.0f, 30.0f, 50.0f, 80.0f, 0.0f, 0.0f, 90.0f, kFs}),
               0);
     std::vector<float> l = noise(3000, 21);
     std::vector<float> r = noise(3000, 22);
@@ -139,7 +139,7 @@ TEST(ChorusUnit, CoreSweepRunsBetweenOneAndOneHundredOneSamplesInAntiphase) {
 TEST(ChorusUnit, SecondTapAtMixZeroDelaysTheDryInputByTheDepth) {
     ChorusUnit unit;
     unit.setup(1, 1);
-    unit.setParameters(0.0f, 0.0f, 10.0f, 0.7f, 0.7f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, kFs);
+    unit.setParameters({0.0f, 0.0f, 10.0f, 0.7f, 0.7f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, kFs});
     std::vector<float> x(256, 0.0f);
     x[0] = 1.0f;
     processMono(unit, x);
@@ -157,11 +157,12 @@ TEST(ChorusUnit, SecondTapAtMixZeroDelaysTheDryInputByTheDepth) {
 TEST(ChorusUnit, RateScaledDepthAndFeedbackClamp) {
     ChorusUnit unit;
     unit.setup(2, 2);
-    unit.setParameters(50.0f, 0.0f, 10.0f, 2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 180.0f, kFs);
+    unit.setParameters({50.0f, 0.0f, 10.0f, 2.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 180.0f, kFs});
     EXPECT_EQ(unit.depthSamples(), 50.0f);
-    unit.setParameters(50.0f, 0.0f, 40.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 180.0f, kFs);
+    unit.setParameters({50.0f, 0.0f, 40.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 180.0f, kFs});
     EXPECT_EQ(unit.depthSamples(), 50.0f);
-    unit.setParameters(50.0f, 0.0f, 100.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 180.0f, kFs);
+    unit.setParameters(
+        {50.0f, 0.0f, 100.0f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 180.0f, kFs});
     EXPECT_EQ(unit.depthSamples(), 1500.0f);
 
     // Feedback -100 % is clamped to -99 %: same output as -99 %.
@@ -169,11 +170,11 @@ TEST(ChorusUnit, RateScaledDepthAndFeedbackClamp) {
     ChorusUnit edge;
     clamped.setup(1, 1);
     edge.setup(1, 1);
-    EXPECT_EQ(clamped.setParameters(50.0f, 2.0f, 10.0f, 1.0f, 0.0f, 0.0f, -100.0f, 0.0f, 0.0f, 0.0f,
-                                    0.0f, kFs),
+    EXPECT_EQ(clamped.setParameters(
+                  {50.0f, 2.0f, 10.0f, 1.0f, 0.0f, 0.0f, -100.0f, 0.0f, 0.0f, 0.0f, 0.0f, kFs}),
               1005);
-    EXPECT_EQ(edge.setParameters(50.0f, 2.0f, 10.0f, 1.0f, 0.0f, 0.0f, -99.0f, 0.0f, 0.0f, 0.0f,
-                                 0.0f, kFs),
+    EXPECT_EQ(edge.setParameters(
+                  {50.0f, 2.0f, 10.0f, 1.0f, 0.0f, 0.0f, -99.0f, 0.0f, 0.0f, 0.0f, 0.0f, kFs}),
               0);
     std::vector<float> a = noise(4000, 31);
     std::vector<float> b = a;
@@ -187,8 +188,8 @@ TEST(ChorusUnit, ResetClearsTheDelayLines) {
     ChorusUnit fresh;
     for (ChorusUnit* unit : {&used, &fresh}) {
         unit->setup(2, 2);
-        unit->setParameters(60.0f, 5.0f, 30.0f, 1.5f, 0.3f, 40.0f, 50.0f, 30.0f, 1.0f, 0.0f, 90.0f,
-                            kFs);
+        unit->setParameters(
+            {60.0f, 5.0f, 30.0f, 1.5f, 0.3f, 40.0f, 50.0f, 30.0f, 1.0f, 0.0f, 90.0f, kFs});
     }
     std::vector<float> l = noise(5000, 41);
     std::vector<float> r = noise(5000, 42);

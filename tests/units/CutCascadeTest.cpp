@@ -17,7 +17,7 @@ constexpr float kRate = 44100.0f;
 template <class Cascade>
 void prepare(Cascade& cascade, float f, float order) {
     cascade.setup(1, 1);
-    cascade.setParameters(f, order, 10, kRate);
+    cascade.setParameters({f, order, 10, kRate});
 }
 
 // The section corner that the coefficient c encodes: K = tan(pi f_s/fs) is (1 - c)/c for the
@@ -112,15 +112,15 @@ TEST(CutCascade, SectionCornersFollowTheFactorRule) {
 TEST(CutCascade, OrderIsClampedThenTruncated) {
     HighPassCascade cascade;
     cascade.setup(2, 2);
-    EXPECT_EQ(cascade.setParameters(100, 2.9f, 10, kRate), 0);
+    EXPECT_EQ(cascade.setParameters({100, 2.9f, 10, kRate}), 0);
     EXPECT_EQ(cascade.sections(), 2);
-    EXPECT_EQ(cascade.setParameters(100, 0, 10, kRate), 1004);
+    EXPECT_EQ(cascade.setParameters({100, 0, 10, kRate}), 1004);
     EXPECT_EQ(cascade.sections(), 1);
-    EXPECT_EQ(cascade.setParameters(100, 13.5f, 10, kRate), 1004);
+    EXPECT_EQ(cascade.setParameters({100, 13.5f, 10, kRate}), 1004);
     EXPECT_EQ(cascade.sections(), 12);
-    EXPECT_EQ(cascade.setParameters(10, 3, 10, kRate), 1003);
-    EXPECT_EQ(cascade.setParameters(100, 3, 5, kRate), 1005);
-    EXPECT_EQ(cascade.setParameters(100, 3, 10, 20000.0f), 1005);
+    EXPECT_EQ(cascade.setParameters({10, 3, 10, kRate}), 1003);
+    EXPECT_EQ(cascade.setParameters({100, 3, 5, kRate}), 1005);
+    EXPECT_EQ(cascade.setParameters({100, 3, 10, 20000.0f}), 1005);
 }
 
 // The first call after setup or reset applies at once; later changes glide for the integer
@@ -137,7 +137,7 @@ void checkGlide() {
     processMono(cascade, x);
 
     const float start = k.current.c;
-    cascade.setParameters(800, 4, 10, kRate);
+    cascade.setParameters({800, 4, 10, kRate});
     const int length = static_cast<int>(0.046 * 44100.0);
     ASSERT_EQ(length, 2028);
     ASSERT_EQ(k.left, length);
@@ -161,10 +161,10 @@ void checkGlide() {
     EXPECT_EQ(k.current.a, k.target.a);
 
     // The same values again: nothing restarts. After reset: the next change applies at once.
-    EXPECT_EQ(cascade.setParameters(800, 4, 10, kRate), 0);
+    EXPECT_EQ(cascade.setParameters({800, 4, 10, kRate}), 0);
     EXPECT_EQ(k.left, 0);
     cascade.reset();
-    cascade.setParameters(300, 4, 10, kRate);
+    cascade.setParameters({300, 4, 10, kRate});
     EXPECT_EQ(k.left, 0);
     EXPECT_EQ(k.current.c, k.target.c);
 }

@@ -74,11 +74,11 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     highShelfBiquad.setup(2, 2);
     highShelf.setup(2, 2);
     outputLevel.setup(2, 2);
-    band1.setParameters(480, -2, 0.85f, 44100, 1);
-    lowShelf.setParameters(95, -8.5f, 1, 44100);
-    band2.setParameters(180, -2.5f, 0.3f, 44100, 1);
-    highShelfBiquad.setParameters(1900, 4, 1.1f, 1, 44100);
-    highShelf.setParameters(3200, 16, 1, 44100);
+    band1.setParameters({480, -2, 0.85f, 1, 44100});
+    lowShelf.setParameters({95, -8.5f, 1, 44100});
+    band2.setParameters({180, -2.5f, 0.3f, 1, 44100});
+    highShelfBiquad.setParameters({1900, 4, 1.1f, 1, 44100});
+    highShelf.setParameters({3200, 16, 1, 44100});
     outputLevel.setParameters(-17, 0);
 
     auto reference = [&](std::vector<float>& l, std::vector<float>& r) {
@@ -94,7 +94,7 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
             v[0] = -4.0f;
             v[24] = -12.0f;
             chain.configure(v);
-            lowShelf.setParameters(95, -4, 1, 44100);
+            lowShelf.setParameters({95, -4, 1, 44100});
             outputLevel.setParameters(-12, 0);
         }
         std::vector<float> l = noise(256, 100 + block), r = noise(256, 200 + block);
@@ -132,15 +132,15 @@ TEST(EffectsChain, RoutesEveryValueToItsUnits) {
     HighShelfBiquad highShelfBiquad;
     HighShelfFilter highShelf;
     LowPassCascade lowPass;
-    lowShelf.setParameters(110, -5, 1, 48000);
-    highPass.setParameters(110, 3, 10, 48000);
-    band2.setParameters(250, 3, 0.9f, 48000, 1);
-    lowShelfBiquad.setParameters(250, 3, 0.9f, 1, 48000);
-    band1.setParameters(700, -4, 1.3f, 48000, 1);
-    band3.setParameters(2500, 6, 0.8f, 48000, 1);
-    highShelfBiquad.setParameters(2500, 6, 0.8f, 1, 48000);
-    highShelf.setParameters(6000, -7, 1, 48000);
-    lowPass.setParameters(6000, 5, 10, 48000);
+    lowShelf.setParameters({110, -5, 1, 48000});
+    highPass.setParameters({110, 3, 10, 48000});
+    band2.setParameters({250, 3, 0.9f, 1, 48000});
+    lowShelfBiquad.setParameters({250, 3, 0.9f, 1, 48000});
+    band1.setParameters({700, -4, 1.3f, 1, 48000});
+    band3.setParameters({2500, 6, 0.8f, 1, 48000});
+    highShelfBiquad.setParameters({2500, 6, 0.8f, 1, 48000});
+    highShelf.setParameters({6000, -7, 1, 48000});
+    lowPass.setParameters({6000, 5, 10, 48000});
 
     EXPECT_TRUE(same(chain.lowShelfUnit().coefficients().current, lowShelf.coefficients().current));
     EXPECT_TRUE(same(chain.highPassUnit().coefficients().current, highPass.coefficients().current));

@@ -47,7 +47,7 @@ TEST(OverdriveUnit, SetupAnswersChannelCodesAndKeepsEarlierState) {
     EXPECT_EQ(unit.setup(1, 1), 0);
     EXPECT_EQ(unit.setup(1, 2), -1002);  // the mono state stays
     EXPECT_EQ(unit.inputChannels(), 1);
-    unit.setParameters(0.0f, 20000.0f, 0.0f, 44100.0f);
+    unit.setParameters({0.0f, 20000.0f, 0.0f, 44100.0f});
     EXPECT_EQ(unit.process(b, b), 1);
 }
 
@@ -63,7 +63,8 @@ TEST(OverdriveUnit, HugeInputIsShapedToExactlyUnitBeforeTheToneFilter) {
     OverdriveUnit unit;
     unit.setup(1, 1);
     EXPECT_EQ(
-        unit.setParameters(100.0f, 20000.0f, static_cast<float>(20.0 * std::log10(level)), fs), 0);
+        unit.setParameters({100.0f, 20000.0f, static_cast<float>(20.0 * std::log10(level)), fs}),
+        0);
 
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> sign(-1.0f, 1.0f);
@@ -89,15 +90,15 @@ TEST(OverdriveUnit, SmallSignalsPassWithGainOneAndAHalfAndDriveClampsAtMinus20) 
     const float fs = 44100.0f;
     OverdriveUnit unit;
     unit.setup(1, 1);
-    unit.setParameters(0.0f, 20000.0f, 0.0f, fs);
+    unit.setParameters({0.0f, 20000.0f, 0.0f, fs});
     const double x = 1e-3 + 1e-7;
     // 2e-6 relative: float rounding in the tone filter recursion.
     EXPECT_NEAR(steadyOutput(unit, 1e-3f), (1.5 - 0.5 * x * x) * x, 2e-6 * 1.5e-3);
 
     // -30 dB is clamped to -20 dB: x = 0.1, y = 0.15 - 0.0005 = 0.1495.
-    EXPECT_EQ(unit.setParameters(-30.0f, 20000.0f, 0.0f, fs), 1005);
+    EXPECT_EQ(unit.setParameters({-30.0f, 20000.0f, 0.0f, fs}), 1005);
     EXPECT_NEAR(steadyOutput(unit, 1.0f), 0.1495, 1e-6);  // float coefficient rounding
-    EXPECT_EQ(unit.setParameters(-20.0f, 20000.0f, 0.0f, fs), 0);
+    EXPECT_EQ(unit.setParameters({-20.0f, 20000.0f, 0.0f, fs}), 0);
 }
 
 // The core levels the drive by -drive/(0.0165 drive + 1.5) dB: 20 dB of drive gives
@@ -108,7 +109,7 @@ TEST(OverdriveUnit, CoreCompensationLevelsTwentyDbOfDrive) {
     EXPECT_NEAR(level, -10.93f, 0.005f);
     OverdriveUnit unit;
     unit.setup(1, 1);
-    EXPECT_EQ(unit.setParameters(drive, 20000.0f, level, 44100.0f), 0);
+    EXPECT_EQ(unit.setParameters({drive, 20000.0f, level, 44100.0f}), 0);
     const double x = 10.0 * (1e-4 + 1e-7);
     const double expected = (1.5 - 0.5 * x * x) * x * std::pow(10.0, level / 20.0);
     // 2e-6 relative: float rounding of the coefficients and the tone filter recursion.
@@ -122,7 +123,7 @@ TEST(OverdriveUnit, ToneFilterIsThreeDbDownAtItsFrequency) {
     const double f = 1000.0;
     OverdriveUnit unit;
     unit.setup(1, 1);
-    unit.setParameters(0.0f, static_cast<float>(f), 0.0f, static_cast<float>(fs));
+    unit.setParameters({0.0f, static_cast<float>(f), 0.0f, static_cast<float>(fs)});
     const double step = 2.0 * std::numbers::pi * f / fs;
     std::vector<float> x(9600);
     for (size_t n = 0; n < x.size(); ++n) {
@@ -142,11 +143,11 @@ TEST(OverdriveUnit, ToneFilterIsThreeDbDownAtItsFrequency) {
 TEST(OverdriveUnit, ClampsReportAndResetEqualsFreshUnit) {
     OverdriveUnit unit;
     unit.setup(2, 2);
-    EXPECT_EQ(unit.setParameters(10.0f, 30000.0f, 0.0f, 44100.0f), 1005);
-    EXPECT_EQ(unit.setParameters(10.0f, 3000.0f, 50.0f, 44100.0f), 1005);
-    EXPECT_EQ(unit.setParameters(10.0f, 3000.0f, 0.0f, 30000.0f), 1005);
-    EXPECT_EQ(unit.setParameters(NAN, 3000.0f, 0.0f, 44100.0f), 1005);
-    EXPECT_EQ(unit.setParameters(10.0f, 3000.0f, 0.0f, 44100.0f), 0);
+    EXPECT_EQ(unit.setParameters({10.0f, 30000.0f, 0.0f, 44100.0f}), 1005);
+    EXPECT_EQ(unit.setParameters({10.0f, 3000.0f, 50.0f, 44100.0f}), 1005);
+    EXPECT_EQ(unit.setParameters({10.0f, 3000.0f, 0.0f, 30000.0f}), 1005);
+    EXPECT_EQ(unit.setParameters({NAN, 3000.0f, 0.0f, 44100.0f}), 1005);
+    EXPECT_EQ(unit.setParameters({10.0f, 3000.0f, 0.0f, 44100.0f}), 0);
 
     std::vector<float> l = noise(300, 1);
     std::vector<float> r = noise(300, 2);
@@ -155,7 +156,7 @@ TEST(OverdriveUnit, ClampsReportAndResetEqualsFreshUnit) {
     unit.reset();
     OverdriveUnit fresh;
     fresh.setup(2, 2);
-    fresh.setParameters(10.0f, 3000.0f, 0.0f, 44100.0f);
+    fresh.setParameters({10.0f, 3000.0f, 0.0f, 44100.0f});
     std::vector<float> l2 = noise(300, 3);
     std::vector<float> r2 = noise(300, 4);
     std::vector<float> l3 = l2;

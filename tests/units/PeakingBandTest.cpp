@@ -17,7 +17,7 @@ constexpr float kRate = 48000.0f;
 
 void prepare(PeakingBand& band, float f, float dB, float q) {
     band.setup(1, 1);
-    band.setParameters(f, dB, q, kRate, 1);
+    band.setParameters({f, dB, q, 1, kRate});
 }
 
 // The band's response from its analogue prototype: 1 + (A - 1) (s/Q')/(s^2 + s/Q' + 1), with
@@ -94,12 +94,12 @@ TEST(PeakingBand, RampReachesTargetIn256SamplesAt44100HzAndAsLongAtOtherRates) {
     for (const auto& [fs, length] : {std::pair{44100.0f, 256}, std::pair{96000.0f, 557}}) {
         PeakingBand band;
         band.setup(1, 1);
-        band.setParameters(1000, 0, 1, fs, 1);
+        band.setParameters({1000, 0, 1, 1, fs});
         std::vector<float> block(64, 0.25f);
         processMono(band, block);  // the unit has run: changes now ramp
         const PeakingBand::Coefficients start = band.coefficients().current;
 
-        band.setParameters(1000, 12, 1, fs, 1);
+        band.setParameters({1000, 12, 1, 1, fs});
         const auto& k = band.coefficients();
         ASSERT_EQ(k.left, length);
         const PeakingBand::Coefficients target = k.target;
@@ -129,13 +129,13 @@ TEST(PeakingBand, RampReachesTargetIn256SamplesAt44100HzAndAsLongAtOtherRates) {
 TEST(PeakingBand, ChangesApplyAtOnceBeforeAudioOrWithoutGlideFlag) {
     PeakingBand band;
     prepare(band, 1000, 0, 1);
-    band.setParameters(1000, 6, 1, kRate, 1);  // nothing processed since setup
+    band.setParameters({1000, 6, 1, 1, kRate});  // nothing processed since setup
     EXPECT_EQ(band.coefficients().left, 0);
     EXPECT_EQ(band.coefficients().current.b, band.coefficients().target.b);
 
     std::vector<float> x(10, 0.1f);
     processMono(band, x);
-    band.setParameters(1000, -6, 1, kRate, 0);  // glide flag off
+    band.setParameters({1000, -6, 1, 0, kRate});  // glide flag off
     EXPECT_EQ(band.coefficients().left, 0);
     EXPECT_EQ(band.coefficients().current.b, band.coefficients().target.b);
 }
@@ -146,35 +146,35 @@ TEST(PeakingBand, RepeatedValuesRestartNothing) {
     prepare(band, 1000, 0, 1);
     std::vector<float> x(10, 0.1f);
     processMono(band, x);
-    band.setParameters(1000, 12, 1, kRate, 1);
+    band.setParameters({1000, 12, 1, 1, kRate});
     x.assign(100, 0.1f);
     processMono(band, x);
     const PeakingBand::Coefficients mid = band.coefficients().current;
     ASSERT_EQ(band.coefficients().left, 179);
 
-    EXPECT_EQ(band.setParameters(1000, 12, 1, kRate, 1), 0);
+    EXPECT_EQ(band.setParameters({1000, 12, 1, 1, kRate}), 0);
     EXPECT_EQ(band.coefficients().left, 179);
     EXPECT_EQ(band.coefficients().current.b, mid.b);
 
     // The cache holds the value as passed: 30 dB (clamped to 18) and then 18 dB count as a
     // change and restart the ramp, although the coefficients are the same.
-    band.setParameters(1000, 30, 1, kRate, 1);
+    band.setParameters({1000, 30, 1, 1, kRate});
     x.assign(300, 0.1f);
     processMono(band, x);
-    EXPECT_EQ(band.setParameters(1000, 30, 1, kRate, 1), 0);
+    EXPECT_EQ(band.setParameters({1000, 30, 1, 1, kRate}), 0);
     EXPECT_EQ(band.coefficients().left, 0);
-    band.setParameters(1000, 18, 1, kRate, 1);
+    band.setParameters({1000, 18, 1, 1, kRate});
     EXPECT_EQ(band.coefficients().left, 279);
 }
 
 TEST(PeakingBand, WarningCodesNameTheLastClampedParameter) {
     PeakingBand band;
     band.setup(1, 1);
-    EXPECT_EQ(band.setParameters(1000, 6, 1, kRate, 1), 0);
-    EXPECT_EQ(band.setParameters(10, 6, 1, kRate, 1), 1003);
-    EXPECT_EQ(band.setParameters(1000, 19, 1, kRate, 1), 1001);
-    EXPECT_EQ(band.setParameters(1000, 6, 11, kRate, 1), 1002);
-    EXPECT_EQ(band.setParameters(1000, 6, 2, 30000.0f, 1), 1005);
-    EXPECT_EQ(band.setParameters(25000, 6, 0.05f, kRate, 1), 1002);
-    EXPECT_EQ(band.setParameters(25000, -40, 3, 100000.0f, 1), 1005);
+    EXPECT_EQ(band.setParameters({1000, 6, 1, 1, kRate}), 0);
+    EXPECT_EQ(band.setParameters({10, 6, 1, 1, kRate}), 1003);
+    EXPECT_EQ(band.setParameters({1000, 19, 1, 1, kRate}), 1001);
+    EXPECT_EQ(band.setParameters({1000, 6, 11, 1, kRate}), 1002);
+    EXPECT_EQ(band.setParameters({1000, 6, 2, 1, 30000.0f}), 1005);
+    EXPECT_EQ(band.setParameters({25000, 6, 0.05f, 1, kRate}), 1002);
+    EXPECT_EQ(band.setParameters({25000, -40, 3, 1, 100000.0f}), 1005);
 }

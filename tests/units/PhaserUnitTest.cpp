@@ -18,8 +18,8 @@ constexpr float kFs = 44100.0f;
 // A still phaser (no oscillator, envelope or feedback) whose every section has
 // k = 1/(1 + tan(pi/8)): the sweep band is collapsed onto fs/8.
 void setStill(PhaserUnit& unit, float stages, float mix) {
-    unit.setParameters(0.0f, 0.0f, 0.0f, 0.0f, kFs / 8.0f, kFs / 8.0f, stages, 0.0f, 0.0f, mix,
-                       0.0f, 0.0f, kFs);
+    unit.setParameters(
+        {0.0f, 0.0f, 0.0f, 0.0f, kFs / 8.0f, kFs / 8.0f, stages, 0.0f, 0.0f, mix, 0.0f, 0.0f, kFs});
 }
 
 // k of the table entry for frequency f: 1/(1 + tan(pi f/fs)).
@@ -55,8 +55,8 @@ TEST(PhaserUnit, SetupReportsCodesButStillConfigures) {
 // The table is k = 1/(1 + tan(pi f/fs)) with f on a square law from low to high.
 TEST(PhaserUnit, TableFollowsTheSquareLawAndSurvivesSetupAfterSetter) {
     PhaserUnit unit;
-    EXPECT_EQ(unit.setParameters(1.0f, 1.0f, 0.0f, 0.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 0.0f, 50.0f,
-                                 0.0f, 1.0f, kFs),
+    EXPECT_EQ(unit.setParameters({1.0f, 1.0f, 0.0f, 0.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 0.0f, 50.0f,
+                                  0.0f, 1.0f, kFs}),
               0);  // before setup: no table to fill yet
     unit.setup(2, 2);
     const float* table = unit.coefficientTable();
@@ -133,8 +133,8 @@ TEST(PhaserUnit, SweepPositionStaysInsideTheTable) {
     for (const float sweep : {100.0f, -100.0f, 0.0f}) {
         PhaserUnit unit;
         unit.setup(2, 2);
-        unit.setParameters(10.0f, 10.0f, 50.0f, 100.0f, 20.0f, 20000.0f, 12.0f, 100.0f, 90.0f,
-                           100.0f, sweep, 1.0f, 44000.0f);
+        unit.setParameters({10.0f, 10.0f, 50.0f, 100.0f, 20.0f, 20000.0f, 12.0f, 100.0f, 90.0f,
+                            100.0f, sweep, 1.0f, 44000.0f});
         std::vector<float> l = noise(20000, 5);
         std::vector<float> r = noise(20000, 6);
         float lowest = 300.0f;
@@ -158,8 +158,8 @@ TEST(PhaserUnit, SweepPositionStaysInsideTheTable) {
     }
     PhaserUnit unit;
     unit.setup(1, 1);
-    unit.setParameters(1.0f, 0.0f, 0.0f, 0.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 0.0f, 50.0f, 100.0f,
-                       1.0f, kFs);
+    unit.setParameters(
+        {1.0f, 0.0f, 0.0f, 0.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 0.0f, 50.0f, 100.0f, 1.0f, kFs});
     float x[2] = {std::numeric_limits<float>::infinity(), 0.0f};
     const ChannelBuffers b = mono(x, 2);
     unit.process(b, b);
@@ -171,8 +171,8 @@ TEST(PhaserUnit, SweepPositionStaysInsideTheTable) {
 TEST(PhaserUnit, HalfCycleStereoPhase) {
     PhaserUnit unit;
     unit.setup(2, 2);
-    unit.setParameters(3.0f, 0.0f, 0.0f, 50.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 180.0f, 50.0f, 0.0f,
-                       1.0f, kFs);
+    unit.setParameters(
+        {3.0f, 0.0f, 0.0f, 50.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 180.0f, 50.0f, 0.0f, 1.0f, kFs});
     std::vector<float> l = noise(30000, 8);
     std::vector<float> r = noise(30000, 9);
     for (size_t n = 0; n < l.size(); n += 100) {
@@ -194,8 +194,8 @@ TEST(PhaserUnit, HalfCycleStereoPhase) {
 TEST(PhaserUnit, BlockSizeIndependentAndResetEqualsFresh) {
     auto configure = [](PhaserUnit& unit) {
         unit.setup(1, 1);
-        unit.setParameters(2.0f, 0.5f, 30.0f, 60.0f, 300.0f, 3000.0f, 6.0f, 80.0f, 0.0f, 70.0f,
-                           40.0f, 0.0f, kFs);
+        unit.setParameters({2.0f, 0.5f, 30.0f, 60.0f, 300.0f, 3000.0f, 6.0f, 80.0f, 0.0f, 70.0f,
+                            40.0f, 0.0f, kFs});
     };
     PhaserUnit whole;
     PhaserUnit pieces;
@@ -215,10 +215,10 @@ TEST(PhaserUnit, BlockSizeIndependentAndResetEqualsFresh) {
     processMono(whole, c);
     processMono(fresh, d);
     EXPECT_EQ(c, d);
-    EXPECT_EQ(fresh.setParameters(11.0f, 0.0f, 0.0f, 0.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 0.0f, 50.0f,
-                                  0.0f, 1.0f, kFs),
+    EXPECT_EQ(fresh.setParameters({11.0f, 0.0f, 0.0f, 0.0f, 550.0f, 5500.0f, 4.0f, 0.0f, 0.0f,
+                                   50.0f, 0.0f, 1.0f, kFs}),
               1005);
-    EXPECT_EQ(fresh.setParameters(1.0f, 0.0f, 0.0f, 0.0f, 550.0f, 5500.0f, NAN, 0.0f, 0.0f, 50.0f,
-                                  0.0f, 1.0f, kFs),
+    EXPECT_EQ(fresh.setParameters({1.0f, 0.0f, 0.0f, 0.0f, 550.0f, 5500.0f, NAN, 0.0f, 0.0f, 50.0f,
+                                   0.0f, 1.0f, kFs}),
               1005);
 }

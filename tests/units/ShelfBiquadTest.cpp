@@ -18,7 +18,7 @@ constexpr float kRate = 44100.0f;
 template <class Shelf>
 void prepare(Shelf& shelf, float f, float dB, float slope) {
     shelf.setup(1, 1);
-    shelf.setParameters(f, dB, slope, 1, kRate);
+    shelf.setParameters({f, dB, slope, 1, kRate});
 }
 
 // The cookbook shelves as analogue prototypes, A = 10^(dB/40), 1/Q^2 = (A + 1/A)(1/S - 1) + 2:
@@ -95,17 +95,17 @@ TEST(ShelfBiquad, SlopeWithoutRealQFallsBackToSlopeOne) {
 TEST(ShelfBiquad, GainRangesDiffer) {
     LowShelfBiquad low;
     low.setup(1, 1);
-    EXPECT_EQ(low.setParameters(200, -24, 1, 1, kRate), 1001);
+    EXPECT_EQ(low.setParameters({200, -24, 1, 1, kRate}), 1001);
     // Clamped to -18 dB at DC. Tolerance: double arithmetic, 1e-12 relative.
     EXPECT_NEAR(edgeGain(low.coefficients().current, false), std::pow(10.0, -18.0 / 20.0), 1e-12);
     HighShelfBiquad high;
     high.setup(1, 1);
-    EXPECT_EQ(high.setParameters(200, -24, 1, 1, kRate), 0);
+    EXPECT_EQ(high.setParameters({200, -24, 1, 1, kRate}), 0);
     EXPECT_NEAR(edgeGain(high.coefficients().current, true), std::pow(10.0, -24.0 / 20.0), 1e-12);
-    EXPECT_EQ(high.setParameters(200, -31, 1, 1, kRate), 1001);
-    EXPECT_EQ(high.setParameters(200, -30, 3, 1, kRate), 1001);  // slope
-    EXPECT_EQ(high.setParameters(30000, -30, 1, 1, kRate), 1003);
-    EXPECT_EQ(high.setParameters(200, -30, 1, 1, 98000.0f), 1005);
+    EXPECT_EQ(high.setParameters({200, -31, 1, 1, kRate}), 1001);
+    EXPECT_EQ(high.setParameters({200, -30, 3, 1, kRate}), 1001);  // slope
+    EXPECT_EQ(high.setParameters({30000, -30, 1, 1, kRate}), 1003);
+    EXPECT_EQ(high.setParameters({200, -30, 1, 1, 98000.0f}), 1005);
 }
 
 template <class Shelf>
@@ -115,7 +115,7 @@ void checkRamp() {
     std::vector<float> x(32, 0.1f);
     processMono(shelf, x);
     const auto start = shelf.coefficients().current;
-    shelf.setParameters(1900, 4, 1, 1, kRate);
+    shelf.setParameters({1900, 4, 1, 1, kRate});
     const auto& k = shelf.coefficients();
     ASSERT_EQ(k.left, 500);
     // Linear: half way after 250 samples (double accumulation, 1e-12 of the span).
@@ -137,9 +137,9 @@ void checkRamp() {
     EXPECT_EQ(k.current.a2, k.target.a2);
 
     // A repeated call restarts nothing.
-    shelf.setParameters(1900, 6, 1.1f, 1, kRate);
+    shelf.setParameters({1900, 6, 1.1f, 1, kRate});
     processMono(shelf, x);
-    EXPECT_EQ(shelf.setParameters(1900, 6, 1.1f, 1, kRate), 0);
+    EXPECT_EQ(shelf.setParameters({1900, 6, 1.1f, 1, kRate}), 0);
     EXPECT_EQ(k.left, 499);
 }
 

@@ -18,7 +18,7 @@ constexpr float kRate = 44100.0f;
 template <class Shelf>
 void prepare(Shelf& shelf, float f, float dB) {
     shelf.setup(1, 1);
-    shelf.setParameters(f, dB, 1, kRate);
+    shelf.setParameters({f, dB, 1, kRate});
 }
 
 // Output for a constant (DC) or alternating (half the sample rate) input of size 0.5, after
@@ -107,7 +107,7 @@ void checkGlide() {
     processMono(shelf, x);
     const auto& k = shelf.coefficients();
     const float startB = k.current.b;
-    shelf.setParameters(500, 12, 1, kRate);
+    shelf.setParameters({500, 12, 1, kRate});
     const int length = static_cast<int>(0.092 * 44100.0);
     ASSERT_EQ(length, 4057);
     ASSERT_EQ(k.left, length);
@@ -141,11 +141,11 @@ TEST(ShelfFilter, RepeatedValuesRestartNothing) {
     prepare(shelf, 95, -8.5f);
     std::vector<float> x(64, 0.1f);
     processMono(shelf, x);
-    shelf.setParameters(95, -4, 1, kRate);
+    shelf.setParameters({95, -4, 1, kRate});
     processMono(shelf, x);
     const int left = shelf.coefficients().left;
     const float b = shelf.coefficients().current.b;
-    EXPECT_EQ(shelf.setParameters(95, -4, 1, kRate), 0);
+    EXPECT_EQ(shelf.setParameters({95, -4, 1, kRate}), 0);
     EXPECT_EQ(shelf.coefficients().left, left);
     EXPECT_EQ(shelf.coefficients().current.b, b);
 }
@@ -153,9 +153,9 @@ TEST(ShelfFilter, RepeatedValuesRestartNothing) {
 TEST(ShelfFilter, WarningCodes) {
     HighShelfFilter shelf;
     shelf.setup(2, 2);
-    EXPECT_EQ(shelf.setParameters(3200, 16, 1, kRate), 0);
-    EXPECT_EQ(shelf.setParameters(30000, 16, 1, kRate), 1003);
-    EXPECT_EQ(shelf.setParameters(3200, -31, 1, kRate), 1001);
-    EXPECT_EQ(shelf.setParameters(3200, 19, 1, 1000.0f), 1005);
-    EXPECT_EQ(shelf.setParameters(5, 19, 1, kRate), 1001);
+    EXPECT_EQ(shelf.setParameters({3200, 16, 1, kRate}), 0);
+    EXPECT_EQ(shelf.setParameters({30000, 16, 1, kRate}), 1003);
+    EXPECT_EQ(shelf.setParameters({3200, -31, 1, kRate}), 1001);
+    EXPECT_EQ(shelf.setParameters({3200, 19, 1, 1000.0f}), 1005);
+    EXPECT_EQ(shelf.setParameters({5, 19, 1, kRate}), 1001);
 }

@@ -40,7 +40,7 @@ Gains runGains(TremoloUnit& unit, int frames) {
 
 void setUp(TremoloUnit& unit, float depth, float rate, float duty, float phase, float fs) {
     unit.setup(2, 2);
-    unit.setParameters(depth, rate, duty, 40.0f, phase, fs);
+    unit.setParameters({depth, rate, duty, 40.0f, phase, fs});
 }
 
 // Sample indices from `from` on where the gain falls through the middle of its swing.
@@ -144,7 +144,7 @@ TEST(TremoloUnit, QuarterCycleLeadAndNegativePhaseWrap) {
 TEST(TremoloUnit, PhaseWrapsOnlyAboveOne) {
     TremoloUnit unit;
     unit.setup(1, 1);
-    unit.setParameters(50.0f, 16.0f, 50.0f, 40.0f, 0.0f, kExactRate);
+    unit.setParameters({50.0f, 16.0f, 50.0f, 40.0f, 0.0f, kExactRate});
     std::vector<float> x(4096, 0.0f);
     processMono(unit, x);
     EXPECT_EQ(unit.phaseOf(0), 1.0f);
@@ -161,10 +161,10 @@ TEST(TremoloUnit, RateZeroAndTempoSyncHoldTheEnvelope) {
         for (const float rate : {0.0f, -3.5f}) {
             TremoloUnit unit;
             unit.setup(1, 1);
-            unit.setParameters(80.0f, 4.0f, 50.0f, slope, 0.0f, kExactRate);
+            unit.setParameters({80.0f, 4.0f, 50.0f, slope, 0.0f, kExactRate});
             std::vector<float> x(kPeriod * 3 / 4, 1.0f);  // into the rising half
             processMono(unit, x);
-            EXPECT_EQ(unit.setParameters(80.0f, rate, 50.0f, slope, 0.0f, kExactRate), 0);
+            EXPECT_EQ(unit.setParameters({80.0f, rate, 50.0f, slope, 0.0f, kExactRate}), 0);
             const float phase = unit.phaseOf(0);
             std::vector<float> held(20000, 1.0f);
             processMono(unit, held);
@@ -183,11 +183,11 @@ TEST(TremoloUnit, RateZeroAndTempoSyncHoldTheEnvelope) {
 TEST(TremoloUnit, TempoClockKeepsNoteValueAndSampleRate) {
     TremoloUnit unit;
     unit.setup(2, 2);
-    EXPECT_EQ(unit.setParameters(50.0f, -3.5f, 50.0f, 40.0f, 0.0f, 30000.0f), 1005);
+    EXPECT_EQ(unit.setParameters({50.0f, -3.5f, 50.0f, 40.0f, 0.0f, 30000.0f}), 1005);
     EXPECT_EQ(unit.tempoClock().sampleRateNow(), 30000.0f);
     EXPECT_EQ(unit.tempoClock().noteValueNumber(), 3);
     EXPECT_EQ(unit.tempoClock().startPhase(), 0.5f);
-    EXPECT_EQ(unit.setParameters(50.0f, -40.0f, 50.0f, 40.0f, 0.0f, 48000.0f), 1005);
+    EXPECT_EQ(unit.setParameters({50.0f, -40.0f, 50.0f, 40.0f, 0.0f, 48000.0f}), 1005);
     EXPECT_EQ(unit.tempoClock().noteValueNumber(), 35);
 
     EXPECT_EQ(TempoClock::noteValue(3).count, 128);
@@ -214,7 +214,7 @@ TEST(TremoloUnit, DepthZeroPassesAndResetRestartsAtGainOne) {
     runGains(used, 7000);
     used.reset();
     // Two calls with the same values leave the state alone (no cache, nothing touched).
-    EXPECT_EQ(used.setParameters(60.0f, 6.0f, 50.0f, 40.0f, 90.0f, 44100.0f), 0);
+    EXPECT_EQ(used.setParameters({60.0f, 6.0f, 50.0f, 40.0f, 90.0f, 44100.0f}), 0);
     TremoloUnit fresh;
     setUp(fresh, 60.0f, 6.0f, 50.0f, 90.0f, 44100.0f);
     const Gains a = runGains(used, 7000);
@@ -222,5 +222,5 @@ TEST(TremoloUnit, DepthZeroPassesAndResetRestartsAtGainOne) {
     EXPECT_EQ(a.left, b.left);
     EXPECT_EQ(a.right, b.right);
     EXPECT_EQ(a.left.front(), 1.0f);
-    EXPECT_EQ(used.setParameters(150.0f, 6.0f, 50.0f, 40.0f, -200.0f, 44100.0f), 1005);
+    EXPECT_EQ(used.setParameters({150.0f, 6.0f, 50.0f, 40.0f, -200.0f, 44100.0f}), 1005);
 }

@@ -27,28 +27,28 @@ template <class U>
 struct Settings;
 template <>
 struct Settings<PeakingBand> {
-    static void first(PeakingBand& u) { u.setParameters(1000, 9, 1.5f, kRate, 1); }
-    static void second(PeakingBand& u) { u.setParameters(3000, -6, 0.7f, kRate, 1); }
+    static void first(PeakingBand& u) { u.setParameters({1000, 9, 1.5f, 1, kRate}); }
+    static void second(PeakingBand& u) { u.setParameters({3000, -6, 0.7f, 1, kRate}); }
 };
 template <>
 struct Settings<LowShelfFilter> {
-    static void first(LowShelfFilter& u) { u.setParameters(95, -8.5f, 1, kRate); }
-    static void second(LowShelfFilter& u) { u.setParameters(400, 10, 1, kRate); }
+    static void first(LowShelfFilter& u) { u.setParameters({95, -8.5f, 1, kRate}); }
+    static void second(LowShelfFilter& u) { u.setParameters({400, 10, 1, kRate}); }
 };
 template <>
 struct Settings<HighShelfFilter> {
-    static void first(HighShelfFilter& u) { u.setParameters(3200, 16, 1, kRate); }
-    static void second(HighShelfFilter& u) { u.setParameters(1000, -12, 1, kRate); }
+    static void first(HighShelfFilter& u) { u.setParameters({3200, 16, 1, kRate}); }
+    static void second(HighShelfFilter& u) { u.setParameters({1000, -12, 1, kRate}); }
 };
 template <>
 struct Settings<LowShelfBiquad> {
-    static void first(LowShelfBiquad& u) { u.setParameters(180, -2.5f, 0.3f, 1, kRate); }
-    static void second(LowShelfBiquad& u) { u.setParameters(600, 12, 1, 1, kRate); }
+    static void first(LowShelfBiquad& u) { u.setParameters({180, -2.5f, 0.3f, 1, kRate}); }
+    static void second(LowShelfBiquad& u) { u.setParameters({600, 12, 1, 1, kRate}); }
 };
 template <>
 struct Settings<HighShelfBiquad> {
-    static void first(HighShelfBiquad& u) { u.setParameters(1900, 4, 1.1f, 1, kRate); }
-    static void second(HighShelfBiquad& u) { u.setParameters(6000, -15, 0.5f, 1, kRate); }
+    static void first(HighShelfBiquad& u) { u.setParameters({1900, 4, 1.1f, 1, kRate}); }
+    static void second(HighShelfBiquad& u) { u.setParameters({6000, -15, 0.5f, 1, kRate}); }
 };
 template <>
 struct Settings<OutputLevel> {
@@ -57,13 +57,13 @@ struct Settings<OutputLevel> {
 };
 template <>
 struct Settings<HighPassCascade> {
-    static void first(HighPassCascade& u) { u.setParameters(95, 2, 10, kRate); }
-    static void second(HighPassCascade& u) { u.setParameters(400, 5, 10, kRate); }
+    static void first(HighPassCascade& u) { u.setParameters({95, 2, 10, kRate}); }
+    static void second(HighPassCascade& u) { u.setParameters({400, 5, 10, kRate}); }
 };
 template <>
 struct Settings<LowPassCascade> {
-    static void first(LowPassCascade& u) { u.setParameters(3200, 3, 10, kRate); }
-    static void second(LowPassCascade& u) { u.setParameters(900, 8, 10, kRate); }
+    static void first(LowPassCascade& u) { u.setParameters({3200, 3, 10, kRate}); }
+    static void second(LowPassCascade& u) { u.setParameters({900, 8, 10, kRate}); }
 };
 
 template <class U>
@@ -236,15 +236,17 @@ namespace {
 
 // Sets a mono unit up at 44100 Hz, runs it, then hands it only a new rate: the coefficients
 // change at once and give `dB` at the corner (at most 0.49 fs).
-template <class U, class Set>
-void expectNewRate(Set set, float corner, double dB) {
+template <class U>
+void expectNewRate(typename U::Settings settings, float corner, double dB) {
     for (const float fs : {8000.0f, 48000.0f, 96000.0f, 192000.0f}) {
         U unit;
         ASSERT_EQ(unit.setup(1, 1), 0);
-        set(unit, kRate);
+        settings.sampleRate = kRate;
+        unit.setParameters(settings);
         std::vector<float> x(64, 0.1f);
         processMono(unit, x);
-        set(unit, fs);
+        settings.sampleRate = fs;
+        unit.setParameters(settings);
         EXPECT_EQ(unit.coefficients().left, 0) << fs;
         EXPECT_NEAR(sineGainDb(unit, std::min(corner, 0.49f * fs), fs), dB, 0.002) << fs;
     }
@@ -267,20 +269,12 @@ double firstOrderShelfDb(double dB) {
 // 3e-3 from the unit circle) by < 1e-4 relative, 1e-3 dB.
 TEST(UnitRates, ANewRateAloneRecomputesAtOnceAndKeepsTheResponse) {
     const double halfPower = -10.0 * std::log10(2.0);
-    expectNewRate<PeakingBand>([](auto& u, float fs) { u.setParameters(1000, 9, 1.5f, fs, 1); },
-                               1000, 9.0);
-    expectNewRate<PeakingBand>([](auto& u, float fs) { u.setParameters(20000, -6, 0.7f, fs, 1); },
-                               20000, -6.0);
-    expectNewRate<LowShelfBiquad>([](auto& u, float fs) { u.setParameters(600, 12, 1, 1, fs); },
-                                  600, 6.0);
-    expectNewRate<HighShelfBiquad>(
-        [](auto& u, float fs) { u.setParameters(6000, -15, 0.5f, 1, fs); }, 6000, -7.5);
-    expectNewRate<LowShelfFilter>([](auto& u, float fs) { u.setParameters(400, 10, 1, fs); }, 400,
-                                  firstOrderShelfDb(10));
-    expectNewRate<HighShelfFilter>([](auto& u, float fs) { u.setParameters(3200, 16, 1, fs); },
-                                   3200, firstOrderShelfDb(16));
-    expectNewRate<HighPassCascade>([](auto& u, float fs) { u.setParameters(95, 1, 10, fs); }, 95,
-                                   halfPower);
-    expectNewRate<LowPassCascade>([](auto& u, float fs) { u.setParameters(20000, 1, 10, fs); },
-                                  20000, halfPower);
+    expectNewRate<PeakingBand>({1000, 9, 1.5f, 1, kRate}, 1000, 9.0);
+    expectNewRate<PeakingBand>({20000, -6, 0.7f, 1, kRate}, 20000, -6.0);
+    expectNewRate<LowShelfBiquad>({600, 12, 1, 1, kRate}, 600, 6.0);
+    expectNewRate<HighShelfBiquad>({6000, -15, 0.5f, 1, kRate}, 6000, -7.5);
+    expectNewRate<LowShelfFilter>({400, 10, 1, kRate}, 400, firstOrderShelfDb(10));
+    expectNewRate<HighShelfFilter>({3200, 16, 1, kRate}, 3200, firstOrderShelfDb(16));
+    expectNewRate<HighPassCascade>({95, 1, 10, kRate}, 95, halfPower);
+    expectNewRate<LowPassCascade>({20000, 1, 10, kRate}, 20000, halfPower);
 }
