@@ -29,8 +29,9 @@ void HostRender::run(const TestHost& host, int64_t frames) {
             std::vector<unsigned char> storage(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
             auto* events = reinterpret_cast<VstEvents*>(storage.data());
             events->numEvents = static_cast<int32_t>(midi.size());
+            VstEvent** const slots = events->events;  // runs on past the two declared entries
             for (size_t i = 0; i < midi.size(); ++i) {
-                events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+                slots[i] = reinterpret_cast<VstEvent*>(&midi[i]);
             }
             host.dispatch(effProcessEvents, 0, 0, events);
         }
