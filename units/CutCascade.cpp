@@ -58,11 +58,6 @@ template <bool kHighPass>
 void CutCascade::run(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
     countKernelCall();
     coefs.enterChannel(channel);
-    const int frames = usableFrames(in, out);
-    const float* src = in.samples;
-    float* dst = out.samples;
-    const ptrdiff_t inStride = in.stride;
-    const ptrdiff_t outStride = out.stride;
     const int sectionCount = order;
 
     // One section: the one-pole's feed u, and its output u - s or u + s.
@@ -79,15 +74,13 @@ void CutCascade::run(const ChannelBuffer& in, const ChannelBuffer& out, int chan
     std::copy_n(channelMemory, sectionCount, s);
     float c = coefs.current.c;
     float a = coefs.current.a;
-
-    int i = 0;
-    if (coefs.left > 0) {
-        const int n = std::min(coefs.left, frames);
-        const float g = glideStep.g;
-        const float tc = coefs.target.c;
-        const float ta = coefs.target.a;
-        for (; i < n; ++i) {
-            float x = src[i * inStride] + kAntiDenormal;
+    const float g = glideStep.g;
+    const float tc = coefs.target.c;
+    const float ta = coefs.target.a;
+    coefs.run(
+        in, out, usableFrames(in, out),
+        [&](float sample) {
+            float x = sample + kAntiDenormal;
             for (int k = 0; k < sectionCount; ++k) {
                 c += (tc - c) * g;
                 a += (ta - a) * g;
@@ -95,24 +88,21 @@ void CutCascade::run(const ChannelBuffer& in, const ChannelBuffer& out, int chan
                 x = pass(u, s[k]);
                 s[k] = u;
             }
-            dst[i * outStride] = x;
-        }
-        coefs.left -= n;
-        if (coefs.left == 0) {
+            return x;
+        },
+        [&] {
             c = tc;
             a = ta;
-        }
-    }
-    for (; i < frames; ++i) {
-        float x = src[i * inStride] + kAntiDenormal;
-        for (int k = 0; k < sectionCount; ++k) {
-            const float u = c * x - a * s[k];
-            x = pass(u, s[k]);
-            s[k] = u;
-        }
-        dst[i * outStride] = x;
-    }
-
+        },
+        [&](float sample) {
+            float x = sample + kAntiDenormal;
+            for (int k = 0; k < sectionCount; ++k) {
+                const float u = c * x - a * s[k];
+                x = pass(u, s[k]);
+                s[k] = u;
+            }
+            return x;
+        });
     std::copy_n(s, sectionCount, channelMemory);
     coefs.current = {c, a};
 }

@@ -63,36 +63,20 @@ int ShelfBiquad::setParameters(const Settings& settings) noexcept {
 void ShelfBiquad::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
     countKernelCall();
     coefs.enterChannel(channel);
-    const int frames = usableFrames(in, out);
-    const float* src = in.samples;
-    float* dst = out.samples;
-    const ptrdiff_t inStride = in.stride;
-    const ptrdiff_t outStride = out.stride;
-
     double* s = channelState(channel);
     Section<> f{coefs.current, s[0], s[1]};
-
-    int i = 0;
-    if (coefs.left > 0) {
-        const int n = std::min(coefs.left, frames);
-        const Coefficients d = step;
-        for (; i < n; ++i) {
+    const Coefficients d = step;
+    coefs.run(
+        in, out, usableFrames(in, out),
+        [&](float x) {
             f.k.b0 += d.b0;
             f.k.b1 += d.b1;
             f.k.b2 += d.b2;
             f.k.a1 += d.a1;
             f.k.a2 += d.a2;
-            dst[i * outStride] = f(src[i * inStride]);
-        }
-        coefs.left -= n;
-        if (coefs.left == 0) {
-            f.k = coefs.target;
-        }
-    }
-    for (; i < frames; ++i) {
-        dst[i * outStride] = f(src[i * inStride]);
-    }
-
+            return f(x);
+        },
+        [&] { f.k = coefs.target; }, f);
     s[0] = f.w1;
     s[1] = f.w2;
     coefs.current = f.k;

@@ -55,35 +55,22 @@ template <bool kHighShelf>
 void ShelfFilter::run(const ChannelBuffer& in, const ChannelBuffer& out, int channel) noexcept {
     countKernelCall();
     coefs.enterChannel(channel);
-    const int frames = usableFrames(in, out);
-    const float* src = in.samples;
-    float* dst = out.samples;
-    const ptrdiff_t inStride = in.stride;
-    const ptrdiff_t outStride = out.stride;
-
     float* state0 = channelState(channel);
     Section<kHighShelf> f{coefs.current, state0[0]};
-
-    int i = 0;
-    if (coefs.left > 0) {
-        const int n = std::min(coefs.left, frames);
-        const float g = glideStep.g;
-        const float tb = coefs.target.b;
-        const float ta = coefs.target.a;
-        for (; i < n; ++i) {
+    const float g = glideStep.g;
+    const float tb = coefs.target.b;
+    const float ta = coefs.target.a;
+    coefs.run(
+        in, out, usableFrames(in, out),
+        [&](float x) {
             f.k.b += (tb - f.k.b) * g;
             f.k.a += (ta - f.k.a) * g;
-            dst[i * outStride] = f(src[i * inStride]);
-        }
-        coefs.left -= n;
-        if (coefs.left == 0) {
+            return f(x);
+        },
+        [&] {
             f.k = {tb, ta};
-        }
-    }
-    for (; i < frames; ++i) {
-        dst[i * outStride] = f(src[i * inStride]);
-    }
-
+        },
+        f);
     state0[0] = f.s;
     coefs.current = f.k;
 }
