@@ -4,19 +4,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "MidiFileError.h"
-
-// Platform hook: Windows opens files in binary mode only when asked and has no close-on-exec.
-#if !defined(O_BINARY)
-#define O_BINARY 0
-#endif
-#if !defined(O_CLOEXEC)
-#define O_CLOEXEC 0
-#endif
+#include "ToolPlatform.h"
 
 namespace {
 
@@ -100,7 +92,7 @@ MidiFile MidiFile::load(const std::string& path) {
     if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         throw MidiFileError("is a directory, not a MIDI file");
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_BINARY);
+    const int fd = ToolPlatform::openForReading(path);
     if (fd < 0) {
         throw MidiFileError(std::string("cannot open: ") + std::strerror(errno));
     }

@@ -1,13 +1,10 @@
 #include "PendingFile.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "ToolError.h"
 #include "ToolPlatform.h"
@@ -20,22 +17,15 @@ PendingFile::PendingFile(const std::string& finalPath) : destination(finalPath) 
     const size_t slash = finalPath.find_last_of(ToolPlatform::pathSeparators());
     const std::string directory = slash == std::string::npos ? "" : finalPath.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
-    std::string pattern = directory + "." + base + ".partial-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
+    temporary = ToolPlatform::createUniqueFile(directory + "." + base + ".partial-");
+    if (temporary.empty()) {
         throw ToolError("cannot write " + finalPath + ": " + std::strerror(errno));
     }
-    // mkstemp makes the file private; the finished file gets the usual permissions.
-    ToolPlatform::grantUsualPermissions(fd);
-    ::close(fd);
-    temporary = name.data();
 }
 
 PendingFile::~PendingFile() {
     if (!committed && !temporary.empty()) {
-        ::unlink(temporary.c_str());
+        std::remove(temporary.c_str());
     }
 }
 

@@ -1,7 +1,5 @@
 #include "Renderer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -253,7 +251,7 @@ int Renderer::run() {
     std::vector<float> interleaved(2 * blockFrames);
 
     BlockScheduler scheduler(std::move(events), total, options.blockSize, kMaxEventsPerBlock);
-    ProgressBar bar(stderr, !options.quiet && ::isatty(STDERR_FILENO) != 0, total, rate);
+    ProgressBar bar(stderr, !options.quiet && ToolPlatform::isTerminal(stderr), total, rate);
     LevelMeter meter;
 
     host.resume();

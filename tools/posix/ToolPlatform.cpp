@@ -1,5 +1,6 @@
 #include "ToolPlatform.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -42,10 +44,27 @@ std::string ToolPlatform::executablePath() {
     return std::string(self, static_cast<size_t>(length));
 }
 
-void ToolPlatform::grantUsualPermissions(int descriptor) {
+std::string ToolPlatform::createUniqueFile(const std::string& prefix) {
+    std::vector<char> name(prefix.begin(), prefix.end());
+    name.insert(name.end(), {'X', 'X', 'X', 'X', 'X', 'X', '\0'});
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        return "";
+    }
+    // mkstemp makes the file private; it gets the permissions any new file would.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(descriptor, 0666 & ~mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+    return name.data();
+}
+
+int ToolPlatform::openForReading(const std::string& path) {
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+bool ToolPlatform::isTerminal(std::FILE* stream) {
+    return ::isatty(::fileno(stream)) != 0;
 }
 
 std::string ToolPlatform::replaceFile(const std::string& from, const std::string& to) {

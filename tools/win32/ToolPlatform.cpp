@@ -1,8 +1,11 @@
 #include "ToolPlatform.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -62,8 +65,24 @@ std::string ToolPlatform::executablePath() {
     }
 }
 
-void ToolPlatform::grantUsualPermissions(int /*descriptor*/) {
+std::string ToolPlatform::createUniqueFile(const std::string& prefix) {
+    std::vector<char> name(prefix.begin(), prefix.end());
+    name.insert(name.end(), {'X', 'X', 'X', 'X', 'X', 'X', '\0'});
     // The file inherits its folder's access rights; there is nothing to widen.
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        return "";
+    }
+    ::_close(fd);
+    return name.data();
+}
+
+int ToolPlatform::openForReading(const std::string& path) {
+    return ::_open(path.c_str(), _O_RDONLY | _O_BINARY);
+}
+
+bool ToolPlatform::isTerminal(std::FILE* stream) {
+    return ::_isatty(::_fileno(stream)) != 0;
 }
 
 std::string ToolPlatform::replaceFile(const std::string& from, const std::string& to) {
