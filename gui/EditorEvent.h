@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "WindowHost.h"
+
 // The event record passed into the engine module's editor dispatch.
 struct EditorEvent {
     enum Type : int32_t {
@@ -16,4 +18,9 @@ struct EditorEvent {
     int32_t data = 0;
     int32_t time = 0;  // message time of the GUI thread's last window message
     int32_t reserved[3] = {0, 0, 0};
+
+    // A record of that type and data, timed with the GUI thread's last window message.
+    static EditorEvent stamped(int32_t type, int32_t data = 0) {
+        return EditorEvent{type, data, WindowHost::messageTime()};
+    }
 };

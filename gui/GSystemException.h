@@ -12,4 +12,7 @@ public:
     // out-of-memory codes 8 and 14 and for this platform's own out-of-memory code, else a
     // GSystemException with the system's text for the code (at most 512 characters).
     [[noreturn]] static void raise(int code);
+    // raise() for the calling thread's last system error (errno, or GetLastError() on Windows);
+    // code 8 when none is recorded.
+    [[noreturn]] static void raiseLastError();
 };

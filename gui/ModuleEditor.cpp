@@ -1,6 +1,5 @@
 #include "ModuleEditor.h"
 
-#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <new>
@@ -72,12 +71,12 @@ constexpr int32_t kInitialMaximum = 100;
 constexpr size_t kTextLimit = 255;
 constexpr size_t kUnitLimit = 31;
 
-// Allocates a view; a failure raises the framework's system error (code 8 without one).
+// Allocates a view; a failure raises the thread's last system error (code 8 without one).
 template <typename T, typename... Args>
 std::unique_ptr<T> make(Args&&... args) {
     T* view = new (std::nothrow) T(std::forward<Args>(args)...);
     if (view == nullptr) {
-        GSystemException::raise(errno != 0 ? errno : 8);
+        GSystemException::raiseLastError();
     }
     return std::unique_ptr<T>(view);
 }
@@ -279,9 +278,7 @@ void ModuleEditor::onValueChanged(int32_t entry, Control& control, int32_t value
     }
     params.setParameterValue(n, value);
     params.notifyHost(n);
-    EditorEvent changed;
-    changed.type = EditorEvent::kParameterChanged;
-    changed.data = n;
+    const EditorEvent changed = EditorEvent::stamped(EditorEvent::kParameterChanged, n);
     handleEvent(&changed);
 }
 

@@ -70,6 +70,11 @@ void WindowHost::activationChanged(bool active, int32_t time) {
     windowView.handleEvent(event);
 }
 
+void WindowHost::clientResized(int32_t width, int32_t height) {
+    client = PixelRect{0, 0, width, height};
+    windowView.clientResized(width, height);
+}
+
 void WindowHost::requestPaint() {
     if (damage.isEmpty()) {
         return;

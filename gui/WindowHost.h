@@ -43,6 +43,10 @@ public:
     bool isCaptured() const { return captured; }
     const PixelRect& clientRect() const { return client; }
 
+    // The time of the GUI thread's last window message (implemented by the platform's backend;
+    // 0 where the system keeps none).
+    static int32_t messageTime();
+
 protected:
     // Copies the update rectangle (window coordinates) from the buffer's (0, 0) to the screen.
     virtual void present(const Image& buffer, const PixelRect& update) = 0;
@@ -52,6 +56,8 @@ protected:
     void pointerMoved(int32_t x, int32_t y, int32_t modifiers, int32_t time);
     void buttonUp(int32_t x, int32_t y, int32_t modifiers, int32_t time);
     void activationChanged(bool active, int32_t time);
+    // The client area is now width x height: recorded, and the window view is told.
+    void clientResized(int32_t width, int32_t height);
     // Asks the window view to paint (a paint event carrying the native handle).
     void requestPaint();
 

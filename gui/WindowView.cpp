@@ -67,6 +67,11 @@ bool WindowView::close() {
     return wasAttached;
 }
 
+void WindowView::clientResized(int32_t width, int32_t height) {
+    viewRect.right = viewRect.left + static_cast<float>(width);
+    viewRect.bottom = viewRect.top + static_cast<float>(height);
+}
+
 void WindowView::invalidateRect(const PixelRect& windowRect) {
     if (windowHost) {
         windowHost->invalidate(windowRect);

@@ -31,6 +31,9 @@ public:
     // Destroys the native window; answers whether there was one.
     bool close();
 
+    // The native window's client area is now width x height: the view takes that size.
+    void clientResized(int32_t width, int32_t height);
+
     void invalidateRect(const PixelRect& windowRect);
     void invalidateAll();
 

@@ -273,8 +273,7 @@ bool PianoModule::handleEditorEvent(const EditorEvent* event) {
 }
 
 void PianoModule::idleEditor() {
-    EditorEvent idle{};
-    idle.type = EditorEvent::kIdle;
+    const EditorEvent idle = EditorEvent::stamped(EditorEvent::kIdle);
     handleEditorEvent(&idle);
     if (Application* application = FrameworkStartup::application()) {
         application->idleStep();

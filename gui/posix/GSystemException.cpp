@@ -16,3 +16,7 @@ void GSystemException::raise(int code) {
     }
     throw GSystemException(text);
 }
+
+void GSystemException::raiseLastError() {
+    raise(errno != 0 ? errno : 8);
+}

@@ -17,3 +17,8 @@ void GSystemException::raise(int code) {
                                         text, static_cast<DWORD>(sizeof text), nullptr);
     throw GSystemException(std::string(text, length < sizeof text ? length : 0));
 }
+
+void GSystemException::raiseLastError() {
+    const DWORD code = GetLastError();
+    raise(code != 0 ? static_cast<int>(code) : 8);
+}

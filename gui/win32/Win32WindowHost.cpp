@@ -21,6 +21,10 @@ std::unique_ptr<WindowHost> createPlatformWindowHost(WindowView& window) {
     return std::make_unique<Win32WindowHost>(window);
 }
 
+int32_t WindowHost::messageTime() {
+    return static_cast<int32_t>(GetMessageTime());
+}
+
 Win32WindowHost::Win32WindowHost(WindowView& view) : WindowHost(view) {}
 
 Win32WindowHost::~Win32WindowHost() {
@@ -161,7 +165,7 @@ LRESULT Win32WindowHost::handleMessage(HWND hwnd, UINT message, WPARAM wParam, L
             }
             return 0;
         case WM_SIZE:
-            client = PixelRect{0, 0, LOWORD(lParam), HIWORD(lParam)};
+            clientResized(LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_ACTIVATE:
             activationChanged(LOWORD(wParam) != WA_INACTIVE, time);

@@ -62,6 +62,10 @@ std::unique_ptr<WindowHost> createPlatformWindowHost(WindowView& window) {
     return std::make_unique<X11WindowHost>(window);
 }
 
+int32_t WindowHost::messageTime() {
+    return 0;  // X keeps no time of a thread's last message; each event carries its own
+}
+
 X11WindowHost::X11WindowHost(WindowView& view) : WindowHost(view) {}
 
 X11WindowHost::~X11WindowHost() {
@@ -207,7 +211,7 @@ void X11WindowHost::handle(const XEvent& event) {
             activationChanged(event.type == FocusIn, lastTime);
             break;
         case ConfigureNotify:
-            client = PixelRect{0, 0, event.xconfigure.width, event.xconfigure.height};
+            clientResized(event.xconfigure.width, event.xconfigure.height);
             break;
         case DestroyNotify:
             if (event.xdestroywindow.window == window) {

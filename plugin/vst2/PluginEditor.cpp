@@ -46,7 +46,7 @@ void PluginEditor::idle() {
 
 void PluginEditor::update() {
     if (module != nullptr) {
-        const EditorEvent refresh{EditorEvent::kRefreshAll};
+        const EditorEvent refresh = EditorEvent::stamped(EditorEvent::kRefreshAll);
         module->handleEditorEvent(&refresh);
     }
 }
