@@ -1,9 +1,5 @@
 #include "ExternalResources.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
-
 ExternalResources::ExternalResources() = default;
 
 ExternalResources::~ExternalResources() {
@@ -11,20 +7,8 @@ ExternalResources::~ExternalResources() {
 }
 
 size_t ExternalResources::load(const std::string& directory) {
-    const std::string ending = std::string("_Res") + SharedLibrary::fileSuffix();
-    std::vector<std::string> candidates;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string file = it->path().filename().string();
-        if (file.size() >= ending.size() &&
-            file.compare(file.size() - ending.size(), ending.size(), ending) == 0) {
-            candidates.push_back(it->path().string());
-        }
-    }
-    std::sort(candidates.begin(), candidates.end());
     size_t kept = 0;
-    for (const std::string& path : candidates) {
+    for (const std::string& path : SharedLibrary::listing(directory, "_Res")) {
         auto library = std::make_unique<SharedLibrary>(path);
         if (library->isLoaded() && library->symbol("GetRessource") != nullptr) {
             modules.push_back(std::move(library));
@@ -34,7 +18,7 @@ size_t ExternalResources::load(const std::string& directory) {
     return kept;
 }
 
-bool ExternalResources::find(const char* name, ResourceRecord** record) const {
+bool ExternalResources::find(const char* name, ExternalRecord** record) const {
     if (name == nullptr || record == nullptr) {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "ImageTable.h"
 
+#include "ExternalRecord.h"
 #include "ExternalResources.h"
 #include "MemoryStream.h"
 #include "PngDecoder.h"
@@ -50,7 +51,7 @@ std::shared_ptr<Image> ImageTable::imageNamed(const char* name, const ExternalRe
     if (auto known = find(name)) {
         return known;
     }
-    ResourceRecord* record = nullptr;
+    ExternalRecord* record = nullptr;
     if (!externals.find(name, &record) || record == nullptr) {
         return nullptr;
     }

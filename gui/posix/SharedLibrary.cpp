@@ -2,8 +2,29 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 const char* SharedLibrary::fileSuffix() {
     return ".so";
+}
+
+std::vector<std::string> SharedLibrary::listing(const std::string& directory,
+                                                const std::string& ending) {
+    const std::string tail = ending + fileSuffix();
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string file = it->path().filename().string();
+        if (file.size() >= tail.size() &&
+            file.compare(file.size() - tail.size(), tail.size(), tail) == 0) {
+            paths.push_back(it->path().string());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 SharedLibrary::SharedLibrary(const std::string& path) : libraryPath(path) {

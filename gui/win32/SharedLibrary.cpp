@@ -6,6 +6,29 @@ const char* SharedLibrary::fileSuffix() {
     return ".dll";
 }
 
+std::vector<std::string> SharedLibrary::listing(const std::string& directory,
+                                                const std::string& ending) {
+    std::vector<std::string> paths;
+    if (directory.empty()) {
+        return paths;
+    }
+    const char last = directory.back();
+    const std::string folder = last == '/' || last == '\\' ? directory : directory + "/";
+    // The system matches the pattern (its own way: without regard to case) and sets the order.
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA((folder + "*" + ending + fileSuffix()).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return paths;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            paths.push_back(folder + found.cFileName);
+        }
+    } while (FindNextFileA(search, &found) != FALSE);
+    FindClose(search);
+    return paths;
+}
+
 SharedLibrary::SharedLibrary(const std::string& path) : libraryPath(path) {
     // The loader wants '\\' between folders; a bare file name still searches, so the current
     // folder is named explicitly.

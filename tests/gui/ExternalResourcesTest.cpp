@@ -2,17 +2,17 @@
 
 #include <string>
 
+#include "ExternalRecord.h"
 #include "ExternalResources.h"
 #include "Image.h"
 #include "ImageTable.h"
-#include "ResourceRecord.h"
 #include "SharedLibrary.h"
 
 TEST(ExternalResources, NoModulesAnswersFalseForEveryName) {
     ExternalResources none;
     EXPECT_EQ(none.load(ORVANE_TEST_EMPTY_DIR), 0u);
     EXPECT_EQ(none.load(std::string(ORVANE_TEST_EMPTY_DIR) + "/does-not-exist"), 0u);
-    ResourceRecord* record = nullptr;
+    ExternalRecord* record = nullptr;
     EXPECT_FALSE(none.find("shared_name", &record));
     EXPECT_FALSE(none.find("qorin_back", &record));
     EXPECT_EQ(record, nullptr);
@@ -30,7 +30,7 @@ TEST(ExternalResources, KeepsOnlyModulesExportingGetRessourceInNameOrder) {
 TEST(ExternalResources, FirstLoadedModuleWins) {
     ExternalResources externals;
     ASSERT_EQ(externals.load(ORVANE_TEST_MODULE_DIR), 2u);
-    ResourceRecord* record = nullptr;
+    ExternalRecord* record = nullptr;
     ASSERT_TRUE(externals.find("shared_name", &record));
     ImageTable table;
     auto image = ImageTable::decode(record->data(), static_cast<size_t>(record->size()), false);

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "Application.h"
+#include "ExternalRecord.h"
 #include "GSysMemoryException.h"
 #include "GSystemException.h"
 #include "Image.h"
 #include "ModuleInstance.h"
-#include "ResourceRecord.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ TEST(Win32ExternalResources, ModulesInTheResFolderBesideTheModuleThatExportGetRe
     ASSERT_EQ(app.externals().count(), 1u);
     EXPECT_NE(app.externals().modulePath(0).find("alpha_Res.dll"), std::string::npos);
 
-    ResourceRecord* record = nullptr;
+    ExternalRecord* record = nullptr;
     ASSERT_TRUE(app.externals().find("alpha_only", &record));
     ASSERT_NE(record, nullptr);
     EXPECT_STREQ(record->name(), "alpha_only");

@@ -1,11 +1,32 @@
 // An external resource module for the lookup tests. Built three times: alpha and beta both
 // know "shared_name" (a 1 x 1 PNG, red in alpha and blue in beta) and one name of their own;
-// gamma exports no GetRessource and must not be kept.
+// gamma exports no GetRessource and must not be kept. Its objects have the listed slot layout
+// (one destructor slot), as a module from another compiler would.
 #include <cstring>
 
-#include "ImageRecord.h"
+#include "ExternalRecord.h"
+#include "ResourceRecord.h"
 
 namespace {
+
+class ListedRecord final : public ExternalRecord {
+public:
+    ListedRecord(const char* name, int32_t size, const uint8_t* data)
+        : text(name), count(size), bytes(data) {}
+    void* destroy(unsigned) override { return nullptr; }
+    uint32_t type() const override { return ResourceRecord::kImageType; }
+    uint32_t subtype() const override { return ResourceRecord::kPngSubtype; }
+    int32_t reserved() const override { return 0; }
+    const char* name() const override { return text; }
+    uint32_t checksum() const override { return 0; }
+    int32_t size() const override { return count; }
+    const uint8_t* data() const override { return bytes; }
+
+private:
+    const char* text;
+    int32_t count;
+    const uint8_t* bytes;
+};
 
 // 1 x 1 8-bit RGB PNGs: signature, IHDR, one IDAT, IEND (CRCs included).
 const uint8_t kRedPixel[] = {0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a, 0x00, 0x00, 0x00, 0x0d,
@@ -22,18 +43,18 @@ const uint8_t kBluePixel[] = {
     0xec, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4e, 0x44, 0xae, 0x42, 0x60, 0x82};
 
 #if defined(TEST_MODULE_ALPHA)
-ImageRecord shared("shared_name", 0, sizeof(kRedPixel), kRedPixel);
-ImageRecord own("alpha_only", 0, sizeof(kRedPixel), kRedPixel);
+ListedRecord shared("shared_name", sizeof(kRedPixel), kRedPixel);
+ListedRecord own("alpha_only", sizeof(kRedPixel), kRedPixel);
 #else
-ImageRecord shared("shared_name", 0, sizeof(kBluePixel), kBluePixel);
-ImageRecord own("beta_only", 0, sizeof(kBluePixel), kBluePixel);
+ListedRecord shared("shared_name", sizeof(kBluePixel), kBluePixel);
+ListedRecord own("beta_only", sizeof(kBluePixel), kBluePixel);
 #endif
 
 }  // namespace
 
 #if defined(TEST_MODULE_ALPHA) || defined(TEST_MODULE_BETA)
 extern "C" __attribute__((visibility("default"))) bool GetRessource(const char* name,
-                                                                    ResourceRecord** record) {
+                                                                    ExternalRecord** record) {
     if (std::strcmp(name, shared.name()) == 0) {
         *record = &shared;
         return true;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+// A resource object that an external module hands out through GetRessource, read through the
+// listed layout of the resource record's operations, not this compiler's own virtual table:
+// the object's first word points to eight entries in slot order (destructor, type, subtype,
+// reserved word, name, checksum, size, data), each a member call. The destructor takes one
+// slot, as the modules' compilers lay it out; this compiler's virtual destructor would take two
+// and shift every later slot, so there is none here and the framework never destroys an
+// object it is handed. It calls only name, size and data.
+class ExternalRecord {
+public:
+    virtual void* destroy(unsigned flags) = 0;  // the destructor's slot; never called
+    virtual uint32_t type() const = 0;
+    virtual uint32_t subtype() const = 0;
+    virtual int32_t reserved() const = 0;
+    virtual const char* name() const = 0;
+    virtual uint32_t checksum() const = 0;
+    virtual int32_t size() const = 0;
+    virtual const uint8_t* data() const = 0;
+
+protected:
+    ~ExternalRecord() = default;
+};
