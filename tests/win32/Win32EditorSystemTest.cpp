@@ -12,8 +12,6 @@
 
 namespace {
 
-// What the editor takes from the system: the thread's last error, the message time, the
-// client size, and the resource modules the system lists.
 TEST(Win32EditorSystem, LastErrorMessageTimeClientSizeAndModuleListing) {
     // Out of memory as the thread's last error, while errno holds an unrelated code.
     SetLastError(ERROR_OUTOFMEMORY);
@@ -36,8 +34,7 @@ TEST(Win32EditorSystem, LastErrorMessageTimeClientSizeAndModuleListing) {
     EXPECT_EQ(window.rect().height(), 90.0f);
     window.close();
 
-    // ResCase beside the program: the same module as "B_Res.dll" and "a_res.DLL". The system
-    // lists names without regard to case (a before B); byte order would put B first.
+    // ResCase: one module as B_Res.dll and a_res.DLL, listed without regard to case.
     const std::string path = ModuleInstance::path();
     const std::string folder = path.substr(0, path.find_last_of('\\') + 1) + "ResCase/";
     ExternalResources externals;

@@ -5,24 +5,19 @@
 #include <cstring>
 
 #include "ExternalRecord.h"
-#include "ResourceRecord.h"
 
 namespace {
 
-class ListedRecord final : public ExternalRecord {
-public:
-    ListedRecord(const char* name, int32_t size, const uint8_t* data)
-        : text(name), count(size), bytes(data) {}
+struct ListedRecord final : ExternalRecord {
+    ListedRecord(const char* n, int32_t s, const uint8_t* d) : text(n), count(s), bytes(d) {}
     void* destroy(unsigned) override { return nullptr; }
-    uint32_t type() const override { return ResourceRecord::kImageType; }
-    uint32_t subtype() const override { return ResourceRecord::kPngSubtype; }
+    uint32_t type() const override { return 0; }
+    uint32_t subtype() const override { return 0; }
     int32_t reserved() const override { return 0; }
     const char* name() const override { return text; }
     uint32_t checksum() const override { return 0; }
     int32_t size() const override { return count; }
     const uint8_t* data() const override { return bytes; }
-
-private:
     const char* text;
     int32_t count;
     const uint8_t* bytes;
