@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-// A resource object that an external module hands out through GetRessource, read through the
-// listed layout of the resource record's operations, not this compiler's own virtual table:
+// A resource object that an external module hands out through GetRessource, read through a
+// fixed layout of the resource record's operations, not this compiler's own virtual table:
 // the object's first word points to eight entries in slot order (destructor, type, subtype,
 // reserved word, name, checksum, size, data), each a member call. The destructor takes one
 // slot, as the modules' compilers lay it out; this compiler's virtual destructor would take two

@@ -1,7 +1,7 @@
 // An external resource module for the lookup tests. Built three times: alpha and beta both
 // know "shared_name" (a 1 x 1 PNG, red in alpha and blue in beta) and one name of their own;
-// gamma exports no GetRessource and must not be kept. Its objects have the listed slot layout
-// (one destructor slot), as a module from another compiler would.
+// gamma exports no GetRessource and must not be kept. Its objects have ExternalRecord's slot
+// layout (one destructor slot), as a module from another compiler would.
 #include <cstring>
 
 #include "ExternalRecord.h"
