@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
+#include <system_error>
 
 #include "LevelMeter.h"
 #include "MidiFile.h"
@@ -30,7 +32,8 @@ constexpr size_t kMaxStateSize = 1u << 20;
 constexpr uint64_t kMaxWavData = 0xFFFFFFFFull - 4096;
 
 bool isFile(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
+    std::error_code error;
+    return std::filesystem::exists(path, error);
 }
 
 std::string trim(const std::string& text) {
