@@ -70,6 +70,9 @@ std::string CommandLine::usage() {
            "  --save-state FILE   save the plug-in's state chunk after rendering\n"
            "  --plugin PATH       the plug-in library (default: the one built or installed with\n"
            "                      this tool)\n"
+           "  --no-warm-up        start the file right after the plug-in's reset: the output\n"
+           "                      then fades in over the first 0.1 s (by default 0.5 s of\n"
+           "                      silence is rendered first and discarded)\n"
            "  --list-params       list the parameters: names, units and current displays\n"
            "  --quiet             no progress bar and no summary\n"
            "  --help              this text\n";
@@ -148,6 +151,9 @@ RenderOptions CommandLine::parse(const std::vector<std::string>& arguments) {
             } else {
                 usageError("--format must be float, pcm24 or pcm16, not \"" + text + "\"");
             }
+        } else if (name == "--no-warm-up") {
+            flag();
+            options.warmUp = false;
         } else if (name == "--state") {
             options.stateFile = value();
         } else if (name == "--save-state") {

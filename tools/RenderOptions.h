@@ -25,6 +25,7 @@ struct RenderOptions {
     std::string stateFile;      // --state: chunk loaded before rendering
     std::string saveStateFile;  // --save-state: chunk saved after rendering
     std::string pluginPath;     // empty: the library built beside the tool
+    bool warmUp = true;         // silent blocks before the first frame, discarded
     bool listParams = false;
     bool quiet = false;
     bool help = false;

@@ -28,6 +28,13 @@ std::atomic<bool> Renderer::stopRequested{false};
 namespace {
 
 constexpr size_t kMaxStateSize = 1u << 20;
+// After a reset the instrument's output level glides up from silence, g += (target - g) s per
+// sample, time constant 22.7 ms (s = 0.001 at 44.1 kHz). The glide stops for good once a step
+// is less than half a float step of g, 3e-5 below the target: at most 10300 samples after the
+// reset at 44.1 kHz (0.23 s), 0.22 s at 96 kHz. Below 44 kHz the engine keeps the step it has
+// at 44 kHz, per sample, so the warm-up never has fewer than 22050 frames.
+constexpr double kWarmUpSeconds = 0.5;
+constexpr int64_t kMinWarmUpFrames = 22050;
 // A WAV file's sizes are 32-bit: the data chunk must stay below 4 GiB.
 constexpr uint64_t kMaxWavData = 0xFFFFFFFFull - 4096;
 
@@ -257,6 +264,15 @@ int Renderer::run() {
     LevelMeter meter;
 
     host.resume();
+    if (options.warmUp) {
+        // Silent blocks, discarded, so the file starts as it would in a running host.
+        int64_t warmUp = std::max<int64_t>(std::llround(kWarmUpSeconds * rate), kMinWarmUpFrames);
+        while (warmUp > 0) {
+            const int frames = static_cast<int>(std::min<int64_t>(warmUp, options.blockSize));
+            host.renderBlock(nullptr, 0, 0, inputPointers.data(), outputPointers.data(), frames);
+            warmUp -= frames;
+        }
+    }
     const auto started = std::chrono::steady_clock::now();
     Block block;
     while (scheduler.next(block)) {
