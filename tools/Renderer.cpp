@@ -11,6 +11,7 @@
 #include <fstream>
 #include <optional>
 
+#include "FactoryPresets.h"
 #include "LevelMeter.h"
 #include "MidiFile.h"
 #include "MidiFileError.h"
@@ -168,6 +169,26 @@ int64_t Renderer::renderLength(int64_t lastFrame, double tailSeconds, uint32_t r
     return lastFrame + std::max<int64_t>(tail, 1);
 }
 
+void Renderer::setUp(PluginHost& host) const {
+    if (const FactoryPresets::Preset* preset = FactoryPresets::find(options.preset)) {
+        if (host.parameterCount() <= FactoryPresets::kSlotCount) {
+            throw ToolError("the plug-in has no slots for the preset \"" + options.preset + "\"");
+        }
+        for (int32_t slot = 1; slot <= FactoryPresets::kSlotCount; ++slot) {
+            host.setParameter(slot, FactoryPresets::hostValue(*preset, slot));
+        }
+    }
+    loadState(host);
+    sendParameters(host);
+}
+
+int Renderer::listPresets() {
+    for (const FactoryPresets::Preset& preset : FactoryPresets::kAll) {
+        std::printf("%-10s %s\n", preset.name, preset.purpose);
+    }
+    return 0;
+}
+
 void Renderer::loadState(PluginHost& host) const {
     if (options.stateFile.empty()) {
         return;
@@ -205,8 +226,7 @@ void Renderer::sendParameters(PluginHost& host) const {
 
 int Renderer::listParameters() {
     PluginHost host(pluginPath(), options.sampleRate, options.blockSize, kMaxEventsPerBlock);
-    loadState(host);
-    sendParameters(host);
+    setUp(host);
     std::printf("%s: %d parameters\n", host.effectName().c_str(), host.parameterCount());
     std::printf("%5s  %-16s %-8s %-5s %s\n", "index", "name", "display", "unit", "value");
     for (int i = 0; i < host.parameterCount(); ++i) {
@@ -228,8 +248,7 @@ int Renderer::run() {
     }
 
     PluginHost host(pluginPath(), rate, options.blockSize, kMaxEventsPerBlock);
-    loadState(host);
-    sendParameters(host);
+    setUp(host);
 
     PendingFile wavFile(options.output);
     std::optional<PendingFile> stateFile;
