@@ -1,18 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "Image.h"
 #include "ImageTable.h"
 #include "TestPng.h"
 
 namespace {
 
-std::unique_ptr<Image> strip(int cells, int cellWidth, int cellHeight, bool surface = false) {
-    TestPngLayout layout;
-    layout.colourType = 6;
-    layout.width = cells * (cellWidth + 1) + 2;
-    layout.height = cellHeight + 2;
-    layout.rows = makeFilmStripRgba(cells, cellWidth, cellHeight);
-    auto png = makeTestPng(layout);
+std::unique_ptr<Image> decode(const TestPngLayout& layout, bool surface) {
+    const auto png = makeTestPng(layout);
     return ImageTable::decode(png.data(), png.size(), surface);
 }
 
@@ -24,104 +21,39 @@ int cellMark(const Image& image) {
 
 }  // namespace
 
-TEST(FilmStrip, LargeKnobStripLayout) {
-    // 73 cells of 56 x 55 with a pitch of 57: 73 * 57 + 2 = 4163 wide, 55 + 2 = 57 high.
-    auto image = strip(73, 56, 55);
-    ASSERT_TRUE(image);
-    ASSERT_EQ(image->width(), 4163);
-    ASSERT_EQ(image->height(), 57);
-    EXPECT_TRUE(image->isFilmStrip());
-    EXPECT_EQ(image->cellColumns(), 73);
-    EXPECT_EQ(image->cellRows(), 1);
-    EXPECT_EQ(image->cellWidth(), 56);
-    EXPECT_EQ(image->cellHeight(), 55);
-    EXPECT_EQ(image->selectedColumn(), 0);
-    EXPECT_EQ(image->sourceRect(), (PixelRect{1, 1, 57, 56}));
-    image->selectCell(72, 0);
-    // Cell 72 starts at 72 * 57 + 1 = 4105.
-    EXPECT_EQ(image->sourceRect(), (PixelRect{4105, 1, 4161, 56}));
-    EXPECT_EQ(cellMark(*image), 72);
-    image->selectCell(43, 0);
-    EXPECT_EQ(cellMark(*image), 43);
-}
-
-TEST(FilmStrip, SmallKnobStripLayoutInPlainMemoryAndOnADisplaySurface) {
-    // 73 cells of 31 x 31, pitch 32: 2338 x 33; cell 72 starts at 72 * 32 + 1 = 2305.
+TEST(FilmStrip, CellsLieBetweenTheGridLinesInMemoryAndOnADisplaySurface) {
+    // The knob strips: 73 cells of 56 x 55 (pitch 57) and of 31 x 31 (pitch 32); cell 72 of
+    // each starts one pixel after 72 grid pitches.
     for (const bool surface : {false, true}) {
-        auto image = strip(73, 31, 31, surface);
-        ASSERT_TRUE(image);
-        ASSERT_EQ(image->width(), 2338);
-        ASSERT_EQ(image->height(), 33);
-        EXPECT_EQ(image->cellColumns(), 73) << surface;
-        EXPECT_EQ(image->cellRows(), 1);
-        EXPECT_EQ(image->cellWidth(), 31);
-        EXPECT_EQ(image->cellHeight(), 31);
-        image->selectCell(72, 0);
-        EXPECT_EQ(image->sourceRect(), (PixelRect{2305, 1, 2336, 32}));
+        for (const auto& [w, h] : {std::array<int, 2>{56, 55}, {31, 31}}) {
+            auto image = decode(filmStripLayout(73, w, h), surface);
+            ASSERT_TRUE(image);
+            EXPECT_TRUE(image->isFilmStrip());
+            EXPECT_EQ(image->cellColumns(), 73) << surface;
+            EXPECT_EQ(image->cellRows(), 1);
+            EXPECT_EQ(image->sourceRect(), (PixelRect{1, 1, w + 1, h + 1}));
+            image->selectCell(72, 0);
+            EXPECT_EQ(image->sourceRect(), (PixelRect{72 * (w + 1) + 1, 1, 73 * (w + 1), h + 1}));
+            EXPECT_EQ(cellMark(*image), 72);
+            image->selectCell(43, 0);
+            image->selectCell(73, 0);  // beyond the count: the previous cell stays
+            image->selectCell(-1, 5);
+            EXPECT_EQ(cellMark(*image), 43);
+        }
     }
 }
 
-TEST(FilmStrip, SelectingBeyondTheCountKeepsThePreviousCell) {
-    auto image = strip(73, 56, 55);
+TEST(FilmStrip, TheCornerDecidesAndItsAlphaIsNotCompared) {
+    TestPngLayout layout = filmStripLayout(5, 8, 8);
+    layout.rows[3] = 0;  // pixel (0, 0) cyan but fully transparent: still a strip
+    auto image = decode(layout, false);
     ASSERT_TRUE(image);
-    image->selectCell(18, 0);
-    image->selectCell(73, 0);
-    EXPECT_EQ(image->selectedColumn(), 18);
-    image->selectCell(-1, 5);
-    EXPECT_EQ(image->selectedColumn(), 18);
-    EXPECT_EQ(image->selectedRow(), 0);
-    EXPECT_EQ(cellMark(*image), 18);
-}
-
-TEST(FilmStrip, CyanLinesWithoutACyanCornerAreAnOrdinaryImage) {
-    auto rgba = makeFilmStripRgba(5, 8, 8);
-    rgba[0] = 1;  // pixel (0, 0) red byte: no longer cyan
-    TestPngLayout layout;
-    layout.colourType = 6;
-    layout.width = 5 * 9 + 2;
-    layout.height = 10;
-    layout.rows = rgba;
-    auto png = makeTestPng(layout);
-    auto image = ImageTable::decode(png.data(), png.size(), false);
-    ASSERT_TRUE(image);
-    EXPECT_FALSE(image->isFilmStrip());
-    EXPECT_EQ(image->cellColumns(), 1);
-    EXPECT_EQ(image->cellRows(), 1);
-    image->selectCell(3, 0);
-    EXPECT_EQ(image->sourceRect(), image->bounds());
-}
-
-TEST(FilmStrip, CornerAlphaIsNotCompared) {
-    auto rgba = makeFilmStripRgba(5, 8, 8);
-    rgba[3] = 0;  // pixel (0, 0) cyan but fully transparent
-    TestPngLayout layout;
-    layout.colourType = 6;
-    layout.width = 5 * 9 + 2;
-    layout.height = 10;
-    layout.rows = rgba;
-    auto png = makeTestPng(layout);
-    auto image = ImageTable::decode(png.data(), png.size(), false);
-    ASSERT_TRUE(image);
-    EXPECT_TRUE(image->isFilmStrip());
     EXPECT_EQ(image->cellColumns(), 5);
     EXPECT_EQ(image->cellWidth(), 8);
-}
-
-TEST(FilmStrip, ACornerMarkerAloneGivesNoCells) {
-    // Only pixel (0, 0) is cyan: one marker in row 1 and column 1 at most; no counts below 0.
-    TestPngLayout layout;
-    layout.width = 3;
-    layout.height = 3;
-    layout.rows.assign(27, 0);
-    layout.rows[1] = 255;
-    layout.rows[2] = 255;
-    auto png = makeTestPng(layout);
-    auto image = ImageTable::decode(png.data(), png.size(), false);
+    layout.rows[0] = 1;  // red byte of (0, 0): no longer cyan, an ordinary image
+    image = decode(layout, false);
     ASSERT_TRUE(image);
-    EXPECT_TRUE(image->isFilmStrip());
-    EXPECT_EQ(image->cellColumns(), 0);
-    EXPECT_EQ(image->cellRows(), 0);
-    image->selectCell(0, 0);
-    const PixelRect r = image->sourceRect();
-    EXPECT_TRUE(image->bounds().intersected(r) == r);
+    EXPECT_FALSE(image->isFilmStrip());
+    image->selectCell(3, 0);
+    EXPECT_EQ(image->sourceRect(), image->bounds());
 }
