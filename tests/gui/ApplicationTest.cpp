@@ -30,23 +30,23 @@ TEST(Application, ResourceModulesBesideTheModule) {
           {"C:\\vst\\orvane.dll", "C:\\vst\\Res/"}}) {
         EXPECT_EQ(Application({"", "", "Res", "", module}).resourceDirectory(), folder);
     }
-    // The test folder holds alpha_Res and beta_Res (both answer "shared_name", a 1 x 1 PNG,
-    // red in alpha and blue in beta), gamma_Res without GetRessource and a broken_Res that is
-    // no library.
-    Application app(ApplicationDescriptor{"Corvale2_VST", "", "Res",
-                                          std::string(ORVANE_TEST_MODULE_DIR) + "/", ""});
+    // The test folder holds alpha_Res and beta_Res (both answer "shared_name", a 1 x 1 PNG, and
+    // a name of their own), gamma_Res without GetRessource and a broken_Res that is no library.
+    Application app({"Corvale2_VST", "", "Res", std::string(ORVANE_TEST_MODULE_DIR) + "/", ""});
     ASSERT_TRUE(app.start());
     EXPECT_FLOAT_EQ(app.defaultTextStyle().size, 9.0f);
     EXPECT_EQ(app.defaultTextStyle().placement, 5);
     ASSERT_EQ(app.externals().count(), 2u);
     // The first loaded module answers a name both know.
     const bool alphaFirst = app.externals().modulePath(0).find("alpha_Res") != std::string::npos;
+    ResourceRecord* shared = nullptr;
+    ResourceRecord* own = nullptr;
+    ASSERT_TRUE(app.externals().find("shared_name", &shared));
+    ASSERT_TRUE(app.externals().find(alphaFirst ? "alpha_only" : "beta_only", &own));
+    EXPECT_EQ(shared->data(), own->data());
+    EXPECT_FALSE(app.externals().find("gamma_only", &own));
     auto image = app.images().imageNamed("shared_name", app.externals(), false);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelAddress(0, 0)[alphaFirst ? 2 : 0], 255);  // blue, green, red, alpha
-    ResourceRecord* record = nullptr;
-    EXPECT_TRUE(app.externals().find("beta_only", &record) && record->size() > 0);
-    EXPECT_FALSE(app.externals().find("gamma_only", &record));
+    ASSERT_TRUE(image && image->width() == 1);
     app.shutDown();
     EXPECT_EQ(app.externals().count(), 0u);
     // Once in the table, an image no longer needs its module.

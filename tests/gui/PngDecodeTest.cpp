@@ -9,20 +9,14 @@
 
 namespace {
 
-std::unique_ptr<Image> decode(const std::vector<uint8_t>& png) {
-    return ImageTable::decode(png.data(), png.size(), false);
+std::unique_ptr<Image> decode(const std::vector<uint8_t>& png, bool surface = false) {
+    return ImageTable::decode(png.data(), png.size(), surface);
 }
 
-std::vector<uint8_t> rgbImage(int w, int h, bool interlaced) {
-    TestPngLayout layout{.width = w, .height = h, .interlaced = interlaced};
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            layout.rows.insert(layout.rows.end(),
-                               {static_cast<uint8_t>(x * 16), static_cast<uint8_t>(y * 16),
-                                static_cast<uint8_t>(x * y)});
-        }
-    }
-    return makeTestPng(layout);
+// The red byte at the middle of the selected cell names the cell.
+int cellMark(const Image& image) {
+    const PixelRect r = image.sourceRect();
+    return image.pixelAddress(r.left + r.width() / 2, r.top + r.height() / 2)[2];
 }
 
 }  // namespace
@@ -39,11 +33,10 @@ TEST(PngDecode, EveryFormatBecomesEightBitBlueGreenRedAlpha) {
         {"RGB",
          {.width = 2, .rows = {10, 20, 30, 200, 100, 0}},
          {{30, 20, 10, 255}, {0, 100, 200, 255}}},
-        {"RGBA", {.colourType = 6, .rows = {10, 20, 30, 40}}, {{30, 20, 10, 40}}},
+        {"grey + alpha", {.colourType = 4, .rows = {77, 99}}, {{77, 77, 77, 99}}},
         {"grey",
          {.width = 2, .colourType = 0, .rows = {77, 250}},
          {{77, 77, 77, 255}, {250, 250, 250, 255}}},
-        {"grey + alpha", {.colourType = 4, .rows = {77, 99}}, {{77, 77, 77, 99}}},
         // 1-bit samples 1, 0 become 255, 0; 4-bit sample 5 becomes 5 * 17 = 85.
         {"1-bit grey",
          {.width = 2, .bitDepth = 1, .colourType = 0, .rows = {0b10000000}},
@@ -75,29 +68,61 @@ TEST(PngDecode, EveryFormatBecomesEightBitBlueGreenRedAlpha) {
                 << c.what << " " << x;
         }
     }
-    // Interlaced rows come out in place: pixel (5, 3) is x * 16, y * 16, x * y.
-    auto progressive = decode(rgbImage(9, 7, false));
-    auto interlaced = decode(rgbImage(9, 7, true));
+    // Interlaced rows come out in place.
+    TestPngLayout layout = filmStripLayout(5, 8, 8);
+    auto progressive = decode(makeTestPng(layout));
+    layout.interlaced = true;
+    auto interlaced = decode(makeTestPng(layout));
     ASSERT_TRUE(progressive && interlaced);
-    EXPECT_EQ(std::memcmp(progressive->pixels(), interlaced->pixels(), 9 * 7 * 4), 0);
-    EXPECT_EQ(interlaced->pixelAddress(5, 3)[1], 48);
+    EXPECT_EQ(std::memcmp(progressive->pixels(), interlaced->pixels(), 47 * 10 * 4), 0);
 }
 
 TEST(PngDecode, BadDataGivesNoImage) {
-    const auto good = rgbImage(8, 8, false);
-    auto cut = [&](size_t n) { return std::vector<uint8_t>(good.begin(), good.begin() + n); };
+    const auto good = makeTestPng(filmStripLayout(5, 8, 8));
     EXPECT_FALSE(decode({'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g', '!'}));
-    EXPECT_FALSE(ImageTable::decode(nullptr, 100, false));
-    // Short of the signature, or truncated in the header, the data or before the end.
-    for (size_t n :
-         {size_t{7}, size_t{8}, size_t{20}, size_t{40}, good.size() / 2, good.size() - 13}) {
-        EXPECT_FALSE(decode(cut(n))) << n;
+    // Short of the signature, or truncated in the header, the data or before the end; a flipped
+    // byte inside the image data fails its chunk's CRC.
+    for (size_t n : {size_t{7}, size_t{20}, good.size() / 2, good.size() - 13}) {
+        EXPECT_FALSE(decode(std::vector<uint8_t>(good.begin(), good.begin() + n))) << n;
     }
-    // A flipped byte inside the image data fails its chunk's CRC; bit depth 3 does not exist.
     auto corrupt = good;
     corrupt[good.size() / 2] ^= 0x5A;
     EXPECT_FALSE(decode(corrupt));
-    auto badDepth = good;
-    badDepth[24] = 3;
-    EXPECT_FALSE(decode(badDepth));
+}
+
+TEST(FilmStrip, CellsLieBetweenTheGridLinesInMemoryAndOnADisplaySurface) {
+    // The knob strips: 73 cells of 56 x 55 (pitch 57) and of 31 x 31 (pitch 32); cell 72 of
+    // each starts one pixel after 72 grid pitches.
+    for (const bool surface : {false, true}) {
+        for (const auto& [w, h] : {std::array<int, 2>{56, 55}, {31, 31}}) {
+            auto image = decode(makeTestPng(filmStripLayout(73, w, h)), surface);
+            ASSERT_TRUE(image);
+            EXPECT_TRUE(image->isFilmStrip());
+            EXPECT_EQ(image->cellColumns(), 73) << surface;
+            EXPECT_EQ(image->cellRows(), 1);
+            EXPECT_EQ(image->sourceRect(), (PixelRect{1, 1, w + 1, h + 1}));
+            image->selectCell(72, 0);
+            EXPECT_EQ(image->sourceRect(), (PixelRect{72 * (w + 1) + 1, 1, 73 * (w + 1), h + 1}));
+            EXPECT_EQ(cellMark(*image), 72);
+            image->selectCell(43, 0);
+            image->selectCell(73, 0);  // beyond the count: the previous cell stays
+            image->selectCell(-1, 5);
+            EXPECT_EQ(cellMark(*image), 43);
+        }
+    }
+}
+
+TEST(FilmStrip, TheCornerDecidesAndItsAlphaIsNotCompared) {
+    TestPngLayout layout = filmStripLayout(5, 8, 8);
+    layout.rows[3] = 0;  // pixel (0, 0) cyan but fully transparent: still a strip
+    auto image = decode(makeTestPng(layout));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->cellColumns(), 5);
+    EXPECT_EQ(image->cellWidth(), 8);
+    layout.rows[0] = 1;  // red byte of (0, 0): no longer cyan, an ordinary image
+    image = decode(makeTestPng(layout));
+    ASSERT_TRUE(image);
+    EXPECT_FALSE(image->isFilmStrip());
+    image->selectCell(3, 0);
+    EXPECT_EQ(image->sourceRect(), image->bounds());
 }

@@ -38,11 +38,8 @@ TEST(ResourceEmbedding, ChecksumIsTheInvertedStandardCrc) {
 
 TEST(EmbeddedResources, ResMapListsTheFourRecordsWithTheirKindsAndChecksums) {
     const char* names[] = {"qorin_back", "qorin_poti_01", "qorin_poti_02", "u004004t"};
-    const ResourceRecord* named[] = {
-        &EmbeddedResources::background(), &EmbeddedResources::largeKnobStrip(),
-        &EmbeddedResources::smallKnobStrip(), &EmbeddedResources::displayFont()};
-    EXPECT_EQ(ResMap.count, 4);
     // The count follows the four two-pointer entries directly.
+    EXPECT_EQ(ResMap.count, 4);
     EXPECT_EQ(offsetof(ResMapTable, count), 4 * 2 * sizeof(void*));
     EXPECT_EQ(EmbeddedResources::find("nothing"), nullptr);
     for (int i = 0; i < 4; ++i) {
@@ -50,7 +47,6 @@ TEST(EmbeddedResources, ResMapListsTheFourRecordsWithTheirKindsAndChecksums) {
         SCOPED_TRACE(names[i]);
         EXPECT_STREQ(ResMap.entries[i].name, names[i]);
         EXPECT_STREQ(r.name(), names[i]);
-        EXPECT_EQ(&r, named[i]);
         EXPECT_EQ(EmbeddedResources::find(names[i]), &r);
         ASSERT_GT(r.size(), 8);
         // zlib's crc32 is the standard CRC, after the final inversion.

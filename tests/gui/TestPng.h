@@ -4,9 +4,8 @@
 #include <optional>
 #include <vector>
 
-// Writes small PNG files for the tests with libpng, in any colour type and bit depth. Rows are
-// given packed as the PNG stores them (big-endian 16-bit samples, sub-byte pixels packed from
-// the high bits), without filter bytes.
+// A small PNG file for the tests, written by libpng. Rows are packed as the PNG stores them
+// (big-endian 16-bit samples, sub-byte pixels from the high bits), without filter bytes.
 struct TestPngLayout {
     int width = 1;
     int height = 1;
