@@ -1,11 +1,12 @@
-// Where events land: ticks to frames through the tempo map (floor of the exact product), and
-// frames to host blocks.
+// Where events land: ticks to frames through the tempo map (floor of the exact product), frames
+// to host blocks, and the length of a render.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
 #include "BlockScheduler.h"
+#include "Renderer.h"
 #include "TempoMap.h"
 
 namespace {
@@ -83,6 +84,13 @@ TEST(BlockPlacement, EventsOpenTheBlockOfTheirFrame) {
         }
         EXPECT_FALSE(scheduler.next(b));
     }
+}
+
+// A render holds the last event's own frame even with no tail.
+TEST(RenderLength, TailFollowsTheLastEvent) {
+    EXPECT_EQ(Renderer::renderLength(44100, 0.5, 44100), 44100 + 22050);
+    EXPECT_EQ(Renderer::renderLength(44100, 0.0, 44100), 44101);
+    EXPECT_EQ(Renderer::renderLength(-1, 1.0, 48000), 48000);  // no events: the tail only
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
-// orvane-render run as a program on files in a temporary folder: with a marker plug-in that
-// writes one exact sample per note-on (where each event lands, what reaches the plug-in), and
-// with the instrument itself (independence of block size, the demo's reference bits).
+// orvane-render run as a program on files in a temporary folder, with a marker plug-in that
+// writes one exact sample per note-on: where each event lands, what reaches the plug-in, what
+// the user reads. The instrument's own output is proven in the plug-in and engine tests.
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "SampleHash.h"
 #include "SmfBuilder.h"
 
 namespace fs = std::filesystem;
@@ -213,54 +211,8 @@ TEST_F(RenderEndToEnd, BadInputGetsOneLineErrorAndLeavesNoOutput) {
 
 #ifdef ORVANE_PIANO_PLUGIN
 
-TEST_F(RenderEndToEnd, InstrumentOutputFollowsEventsNotBlockSize) {
-    // A soft chord held by the pedal, a loud melody note over it, the pedal lifted, a last note
-    // released; 0.9 s of audio with the tail.
-    SmfBuilder smf(0, 480);
-    smf.track().event(0, {0xB0, 64, 127}).event(0, {0x90, 48, 40}).event(0, {55, 45});
-    smf.event(0, {60, 50}).event(60, {0x80, 48, 0}).event(0, {55, 0}).event(0, {60, 0});
-    smf.event(37, {0x91, 76, 120}).event(200, {0xB0, 64, 0}).event(3, {0x81, 76, 64});
-    smf.event(50, {0x90, 33, 90}).event(100, {33, 0}).endOfTrack();
-    const std::string in = write("phrase.mid", smf.bytes());
-    std::vector<Audio> renders;
-    for (const char* block : {"64", "512", "4096"}) {
-        ASSERT_EQ(render({"--plugin", ORVANE_PIANO_PLUGIN, "--block", block, "--tail", "0.4", in,
-                          path(std::string("b") + block + ".wav")}),
-                  0)
-            << err;
-        renders.push_back(read(path(std::string("b") + block + ".wav")));
-    }
-    float peak = 0.0f;
-    for (float x : renders[1].left) {
-        peak = std::max(peak, std::fabs(x));
-    }
-    ASSERT_GT(peak, 0.01f) << "the instrument stayed silent";
-    // Blocks of 512 and 4096 frames are both cut by the engine into the same 256-frame slices:
-    // the host block alone must change nothing, down to the last bit.
-    EXPECT_EQ(renders[1].left, renders[2].left);
-    EXPECT_EQ(renders[1].right, renders[2].right);
-    // Blocks of 64 frames make 64-frame slices. The engine decides a few things once per slice
-    // (whether the hammer pulse has ended, the resonators' ring-time countdown), so the audio
-    // moves by about 1e-4 of the peak. A single event placed one frame off moves the loud E5's
-    // waveform by about 14 % of the peak, so a bound of 1e-3 of the peak tells the two apart.
-    ASSERT_EQ(renders[0].info.frames, renders[1].info.frames);
-    float largest = 0.0f;
-    for (size_t i = 0; i < renders[1].left.size(); ++i) {
-        largest = std::max({largest, std::fabs(renders[0].left[i] - renders[1].left[i]),
-                            std::fabs(renders[0].right[i] - renders[1].right[i])});
-    }
-    EXPECT_LE(largest, 1e-3f * peak);
-}
-
-// The bundled demo at 44100 Hz, bit for bit as the reference engine rendered it, and the
-// instrument's parameters listed in index order.
-TEST_F(RenderEndToEnd, DemoRendersToItsReferenceBits) {
-    ASSERT_EQ(render({"--plugin", ORVANE_PIANO_PLUGIN, ORVANE_DEMO_MIDI, path("demo.wav")}), 0)
-        << err;
-    const Audio demo = read(path("demo.wav"));
-    EXPECT_EQ(demo.info.samplerate, 44100);
-    EXPECT_EQ(sampleHash(demo.left, demo.right), 805776502507943435ull);
-
+// The instrument's parameters listed in index order.
+TEST_F(RenderEndToEnd, InstrumentParameterList) {
     ASSERT_EQ(render({"--plugin", ORVANE_PIANO_PLUGIN, "--list-params"}), 0) << err;
     size_t at = 0;
     for (const char* name : {"Decay", "Release", "Bell Volume", "Damper Volume", "Stereo", "Voices",
