@@ -23,8 +23,9 @@ constexpr double kRate = 44100.0;
 // The longest release: the tine's 10 dB release time is at most 20.7 ms in the voicing, and
 // "Release" scales it up to 1000 %: 207 ms per 10 dB, so from +12 dBFS to -120 dBFS takes 2.73 s.
 // A released tine whose last swings still touch the damper keeps the bells fed by the contact
-// filter's 1e-7 offset, which holds low keys near -95 dBFS for 3.5 to 6 s after all notes off
-// (36 seeded runs) with "Decay" high; a tail still there after 10 s would be a stuck voice.
+// filter's 1e-7 offset, which can hold low keys near -95 dBFS for seconds with "Decay" high
+// (1 to 5 s after all notes off over eight seeded minutes); a tail still there after 10 s would
+// be a stuck voice.
 constexpr double kLongestTailSeconds = 10.0;
 
 intptr_t hostCallback(vst2::AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
