@@ -35,6 +35,14 @@ void Parameter::setName(const char* text) {
     longName = text != nullptr ? text : "";
 }
 
+int32_t Parameter::roundedValue() const noexcept {
+    return static_cast<int32_t>(realValue() + 0.5f);
+}
+
+void Parameter::setValueFromInt(int32_t v, bool notify) noexcept {
+    setRealValue(static_cast<float>(v), notify);
+}
+
 void Parameter::setValue(int32_t step, bool notify) noexcept {
     const int32_t s = step > 0 ? std::min(step, steps) : 0;
     if (s == current.load(std::memory_order_relaxed)) {
@@ -70,6 +78,26 @@ void Parameter::setNormalisedValue(float v, bool notify) noexcept {
     // Clamped before the conversion to an integer.
     const double x = std::floor(static_cast<double>(v) * steps + 0.5);
     setValue(x <= 0.0 ? 0 : x >= steps ? steps : static_cast<int32_t>(x), notify);
+}
+
+void Parameter::getShortName(char* text, int32_t maxLength) const noexcept {
+    copyBounded(shortName, text, maxLength);
+}
+
+void Parameter::setFromText(const char* text, bool notify) noexcept {
+    if (text == nullptr) {
+        return;
+    }
+    const char* end = text + std::strlen(text);
+    while (text < end && (*text == ' ' || *text == '+')) {
+        ++text;
+    }
+    double v = 0.0;
+    const auto [rest, error] = std::from_chars(text, end, v, std::chars_format::general);
+    if (error != std::errc() || rest == text) {
+        return;
+    }
+    setRealValue(static_cast<float>(v), notify);
 }
 
 void Parameter::getUnit(char* text, int32_t maxLength) const noexcept {

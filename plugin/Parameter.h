@@ -26,11 +26,14 @@ public:
     void setName(const char* text);
     const char* name() const { return longName.c_str(); }
 
+    // The real value plus 0.5, truncated toward zero.
+    int32_t roundedValue() const noexcept;
     // The real value of the current step.
     float realValue() const noexcept { return realValueAt(value()); }
     // The real value of step s (per kind; a step count below 1 gives the minimum).
     virtual float realValueAt(int32_t s) const noexcept = 0;
 
+    void setValueFromInt(int32_t value, bool notify) noexcept;
     // Sets the step whose real value is r; values outside the range or not finite change nothing
     // (with fewer than one step, any finite value sets step 0).
     void setRealValue(float r, bool notify) noexcept;
@@ -44,6 +47,10 @@ public:
     // Sets the nearest step to value x N, halves up, clamped to 0..N; not finite changes nothing.
     void setNormalisedValue(float value, bool notify) noexcept;
 
+    // Copies at most maxLength characters of the short name and a terminating NUL.
+    void getShortName(char* text, int32_t maxLength) const noexcept;
+    // Reads the text as a decimal number and sets that real value; other text changes nothing.
+    void setFromText(const char* text, bool notify) noexcept;
     // The display text of step s, at most maxLength characters plus NUL.
     virtual void formatValue(char* text, int32_t maxLength, int32_t s) noexcept = 0;
     // Cuts a "%f" number text to the parameter's decimals (and sign), at most maxLength chars.

@@ -12,6 +12,7 @@ public:
     virtual ~ValueTable() = default;
 
     void setName(const char*) {}
+    const char* name() const { return ""; }
     const char* label() const { return ""; }
     int32_t count() const noexcept { return size; }
     // The value at index; 0 outside 0..count-1.

@@ -143,6 +143,11 @@ intptr_t AudioEffect::dispatcher(int32_t opcode, int32_t index, intptr_t value, 
     }
 }
 
+intptr_t AudioEffect::getMasterVersion() {
+    const intptr_t version = callHost(vst2::audioMasterVersion, 0, 0, nullptr, 0.0f);
+    return version != 0 ? version : 1;
+}
+
 intptr_t AudioEffect::getCurrentUniqueId() {
     return callHost(vst2::audioMasterCurrentId, 0, 0, nullptr, 0.0f);
 }

@@ -68,6 +68,7 @@ public:
     virtual int32_t getBlockSize() { return blockSize; }
 
     // Host-call helpers: one audioMaster request each; 0 without a callback.
+    virtual intptr_t getMasterVersion();
     virtual intptr_t getCurrentUniqueId();
     virtual intptr_t masterIdle();
     virtual bool isInputConnected(int32_t input);
