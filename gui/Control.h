@@ -42,7 +42,6 @@ public:
     void mouseDrag(const FrameworkEvent& event);
     void mouseUp(const FrameworkEvent& event);
     bool isTracking() const { return tracking; }
-    int32_t dragMode() const { return mode; }
 
 protected:
     // Drag mode for a press at a point in control coordinates; below 1 the press is ignored.

@@ -32,9 +32,6 @@ const std::shared_ptr<Image>& FilmStripKnob::image(int32_t slot) const {
 int32_t FilmStripKnob::cellColumn() const {
     return column;
 }
-int32_t FilmStripKnob::cellRow() const {
-    return row;
-}
 
 int32_t FilmStripKnob::cellLeft() const {
     return static_cast<int32_t>(pointerX() - pivotX);

@@ -25,7 +25,6 @@ public:
     // The strip cell the current angle selects; a column or row not below the strip's count
     // keeps this knob's previous one.
     int32_t cellColumn() const;
-    int32_t cellRow() const;
     // Top-left corner of the drawn cell in control coordinates (truncated).
     int32_t cellLeft() const;
     int32_t cellTop() const;

@@ -51,7 +51,6 @@ public:
     int32_t bytesPerPixel() const { return pixelStep; }
     int32_t rowStep() const { return rowBytes; }
     int32_t byteSize() const { return bufferBytes; }
-    bool hasDisplaySurface() const { return imageFormat == kSurface32 || imageFormat == kSurface8; }
     // First byte of the top row; null when the image has no pixels.
     uint8_t* pixels() { return pixelData; }
     const uint8_t* pixels() const { return pixelData; }
@@ -71,8 +70,6 @@ public:
     int32_t cellRows() const { return rows; }
     int32_t cellWidth() const { return cellW; }
     int32_t cellHeight() const { return cellH; }
-    int32_t selectedColumn() const { return column; }
-    int32_t selectedRow() const { return row; }
     // A coordinate that is negative or not below its count leaves that coordinate as it was;
     // ordinary images ignore the call.
     void selectCell(int32_t cellColumn, int32_t cellRow);

@@ -27,7 +27,6 @@ public:
                                       bool displaySurface);
     // The image already in the table, or null.
     std::shared_ptr<Image> find(const std::string& name) const;
-    size_t size() const { return images.size(); }
 
     // Decodes PNG bytes; null when they are not a readable PNG.
     static std::unique_ptr<Image> decode(const uint8_t* data, size_t size, bool displaySurface);

@@ -50,8 +50,6 @@ public:
 
     WindowView* window() const { return windowView.get(); }
     Control* control(int32_t entry) const;
-    // The interface every control reports user changes to.
-    ControlListener& listener() { return controlListener; }
 
 private:
     class Listener : public ControlListener {

@@ -40,7 +40,6 @@ public:
     // Draws the damaged part of the view tree into the shared buffer and presents it. An empty
     // damage draws nothing.
     void paintPass();
-    bool isCaptured() const { return captured; }
     const PixelRect& clientRect() const { return client; }
 
     // The time of the GUI thread's last window message (implemented by the platform's backend;

@@ -9,10 +9,6 @@ FrameworkStartup& FrameworkStartup::shared() noexcept {
     return startup;
 }
 
-const FrameworkStartup& FrameworkStartup::instance() noexcept {
-    return shared();
-}
-
 FrameworkStartup::~FrameworkStartup() = default;
 
 Application* FrameworkStartup::application() noexcept {

@@ -19,18 +19,10 @@ public:
     // Any thread: runs the start-up once per process; answers whether it succeeded.
     static bool run() noexcept;
 
-    // The recorded start-up facts (empty until run).
-    static const FrameworkStartup& instance() noexcept;
     // GUI thread: the framework's application object; null until run succeeded.
     static Application* application() noexcept;
 
     ~FrameworkStartup();
-
-    const std::string& applicationName() const { return appName; }
-    const std::string& resourceSuffix() const { return resSuffix; }
-    void* moduleHandle() const { return handle; }
-    const std::string& modulePath() const { return path; }
-    bool started() const { return succeeded; }
 
 private:
     FrameworkStartup() = default;

@@ -63,9 +63,6 @@ public:
     int32_t secondAttribute() const noexcept { return extraAttribute; }
     void setSecondAttribute(int32_t v) noexcept { extraAttribute = v; }
 
-    bool signShown() const noexcept { return showSign; }
-    int32_t decimalCount() const noexcept { return decimals; }
-
 protected:
     // Per kind: the step of the finite real value r plus 0.5, before truncation; none when r
     // lies outside the range or the range is empty. Called with at least one step.

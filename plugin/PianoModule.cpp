@@ -141,7 +141,6 @@ void PianoModule::sendParameters(bool everyGroup) noexcept {
         }
         applied[k] = pending[k];
     }
-    changeSum = sum;
 
     float values[PianoCore::kValueCount];
     std::copy(pending.begin(), pending.end(), values);

@@ -89,8 +89,6 @@ public:
     void setHost(InstrumentHost* notified) noexcept { host = notified; }
 
     const PianoCore* engine() const noexcept { return core.get(); }
-    // The change sum of the last application.
-    int32_t lastChangeSum() const noexcept { return changeSum; }
 
 private:
     // The editor part, made on first use with the framework's application object; null when
@@ -104,6 +102,5 @@ private:
     std::array<Parameter*, kSlotCount - 1> chunkList{};
     std::array<float, kValueCount> pending{};
     std::array<float, kValueCount> applied{};
-    int32_t changeSum = 0;
     std::unique_ptr<ModuleEditor> editorPart;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "FactoryPresets.h"
 #include "ToolError.h"
 
 namespace {
@@ -57,7 +58,9 @@ ParameterSetting parseSetting(const std::string& text) {
 
 std::string CommandLine::usage() {
     return "usage: orvane-render [options] IN.mid OUT.wav\n"
-           "       orvane-render --list-params [--plugin PATH] [--state FILE] [--param ...]\n"
+           "       orvane-render --list-params [--plugin PATH] [--preset NAME] [--state FILE]\n"
+           "                     [--param ...]\n"
+           "       orvane-render --list-presets\n"
            "Renders a Standard MIDI File (type 0 or 1) through the VST 2.x instrument into a\n"
            "stereo WAV file.\n"
            "  --param NAME=VALUE  set a parameter (name as the plug-in reports it, value 0..1)\n"
@@ -66,11 +69,17 @@ std::string CommandLine::usage() {
            "  --block N           frames per host block (default 512)\n"
            "  --tail SECONDS      audio rendered after the last MIDI event (default 2.0)\n"
            "  --format F          float (32-bit float, default), pcm24 or pcm16\n"
+           "  --preset NAME       start from a factory preset of the instrument (see\n"
+           "                      --list-presets); --state and --param apply after it\n"
            "  --state FILE        load the plug-in's state chunk before rendering\n"
            "  --save-state FILE   save the plug-in's state chunk after rendering\n"
            "  --plugin PATH       the plug-in library (default: the one built or installed with\n"
            "                      this tool)\n"
+           "  --no-warm-up        start the file right after the plug-in's reset: the output\n"
+           "                      then fades in over the first 0.1 s (by default 0.5 s of\n"
+           "                      silence is rendered first and discarded)\n"
            "  --list-params       list the parameters: names, units and current displays\n"
+           "  --list-presets      list the factory presets and what each is for\n"
            "  --quiet             no progress bar and no summary\n"
            "  --help              this text\n";
 }
@@ -148,6 +157,18 @@ RenderOptions CommandLine::parse(const std::vector<std::string>& arguments) {
             } else {
                 usageError("--format must be float, pcm24 or pcm16, not \"" + text + "\"");
             }
+        } else if (name == "--preset") {
+            options.preset = value();
+            if (FactoryPresets::find(options.preset) == nullptr) {
+                std::string valid;
+                for (const FactoryPresets::Preset& p : FactoryPresets::kAll) {
+                    valid += (valid.empty() ? "\"" : ", \"") + std::string(p.name) + "\"";
+                }
+                usageError("unknown preset \"" + options.preset + "\"; valid names: " + valid);
+            }
+        } else if (name == "--no-warm-up") {
+            flag();
+            options.warmUp = false;
         } else if (name == "--state") {
             options.stateFile = value();
         } else if (name == "--save-state") {
@@ -157,6 +178,9 @@ RenderOptions CommandLine::parse(const std::vector<std::string>& arguments) {
         } else if (name == "--list-params") {
             flag();
             options.listParams = true;
+        } else if (name == "--list-presets") {
+            flag();
+            options.listPresets = true;
         } else if (name == "--quiet") {
             flag();
             options.quiet = true;
@@ -170,9 +194,10 @@ RenderOptions CommandLine::parse(const std::vector<std::string>& arguments) {
     if (options.help) {
         return options;
     }
-    if (options.listParams) {
+    if (options.listParams || options.listPresets) {
         if (!files.empty()) {
-            usageError("--list-params takes no files");
+            usageError(std::string(options.listParams ? "--list-params" : "--list-presets") +
+                       " takes no files");
         }
         return options;
     }

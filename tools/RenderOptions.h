@@ -22,10 +22,13 @@ struct RenderOptions {
     int blockSize = 512;
     double tailSeconds = 2.0;
     SampleFormat format = SampleFormat::Float32;
+    std::string preset;         // --preset: a factory preset, set before --state and --param
     std::string stateFile;      // --state: chunk loaded before rendering
     std::string saveStateFile;  // --save-state: chunk saved after rendering
     std::string pluginPath;     // empty: the library built beside the tool
+    bool warmUp = true;         // silent blocks before the first frame, discarded
     bool listParams = false;
+    bool listPresets = false;
     bool quiet = false;
     bool help = false;
 };

@@ -11,6 +11,7 @@
 #include <optional>
 #include <system_error>
 
+#include "FactoryPresets.h"
 #include "LevelMeter.h"
 #include "MidiFile.h"
 #include "MidiFileError.h"
@@ -28,6 +29,13 @@ std::atomic<bool> Renderer::stopRequested{false};
 namespace {
 
 constexpr size_t kMaxStateSize = 1u << 20;
+// After a reset the instrument's output level glides up from silence, g += (target - g) s per
+// sample, time constant 22.7 ms (s = 0.001 at 44.1 kHz). The glide stops for good once a step
+// is less than half a float step of g, 3e-5 below the target: at most 10300 samples after the
+// reset at 44.1 kHz (0.23 s), 0.22 s at 96 kHz. Below 44 kHz the engine keeps the step it has
+// at 44 kHz, per sample, so the warm-up never has fewer than 22050 frames.
+constexpr double kWarmUpSeconds = 0.5;
+constexpr int64_t kMinWarmUpFrames = 22050;
 // A WAV file's sizes are 32-bit: the data chunk must stay below 4 GiB.
 constexpr uint64_t kMaxWavData = 0xFFFFFFFFull - 4096;
 
@@ -162,6 +170,26 @@ int64_t Renderer::renderLength(int64_t lastFrame, double tailSeconds, uint32_t r
     return lastFrame + std::max<int64_t>(tail, 1);
 }
 
+void Renderer::setUp(PluginHost& host) const {
+    if (const FactoryPresets::Preset* preset = FactoryPresets::find(options.preset)) {
+        if (host.parameterCount() <= FactoryPresets::kSlotCount) {
+            throw ToolError("the plug-in has no slots for the preset \"" + options.preset + "\"");
+        }
+        for (int32_t slot = 1; slot <= FactoryPresets::kSlotCount; ++slot) {
+            host.setParameter(slot, FactoryPresets::hostValue(*preset, slot));
+        }
+    }
+    loadState(host);
+    sendParameters(host);
+}
+
+int Renderer::listPresets() {
+    for (const FactoryPresets::Preset& preset : FactoryPresets::kAll) {
+        std::printf("%-10s %s\n", preset.name, preset.purpose);
+    }
+    return 0;
+}
+
 void Renderer::loadState(PluginHost& host) const {
     if (options.stateFile.empty()) {
         return;
@@ -199,8 +227,7 @@ void Renderer::sendParameters(PluginHost& host) const {
 
 int Renderer::listParameters() {
     PluginHost host(pluginPath(), options.sampleRate, options.blockSize, kMaxEventsPerBlock);
-    loadState(host);
-    sendParameters(host);
+    setUp(host);
     std::printf("%s: %d parameters\n", host.effectName().c_str(), host.parameterCount());
     std::printf("%5s  %-16s %-8s %-5s %s\n", "index", "name", "display", "unit", "value");
     for (int i = 0; i < host.parameterCount(); ++i) {
@@ -222,8 +249,7 @@ int Renderer::run() {
     }
 
     PluginHost host(pluginPath(), rate, options.blockSize, kMaxEventsPerBlock);
-    loadState(host);
-    sendParameters(host);
+    setUp(host);
 
     PendingFile wavFile(options.output);
     std::optional<PendingFile> stateFile;
@@ -258,6 +284,15 @@ int Renderer::run() {
     LevelMeter meter;
 
     host.resume();
+    if (options.warmUp) {
+        // Silent blocks, discarded, so the file starts as it would in a running host.
+        int64_t warmUp = std::max<int64_t>(std::llround(kWarmUpSeconds * rate), kMinWarmUpFrames);
+        while (warmUp > 0) {
+            const int frames = static_cast<int>(std::min<int64_t>(warmUp, options.blockSize));
+            host.renderBlock(nullptr, 0, 0, inputPointers.data(), outputPointers.data(), frames);
+            warmUp -= frames;
+        }
+    }
     const auto started = std::chrono::steady_clock::now();
     Block block;
     while (scheduler.next(block)) {

@@ -22,6 +22,8 @@ public:
     int run();
     // Prints every parameter slot: index, name, display, unit and normalised value.
     int listParameters();
+    // Prints every factory preset's name and purpose.
+    static int listPresets();
 
     // Safe to call from a signal handler: the render stops at the next block, cleaning up.
     static void requestStop() { stopRequested.store(true); }
@@ -43,6 +45,8 @@ public:
 
 private:
     std::string pluginPath() const;
+    // The factory preset, then the state file, then the --param settings.
+    void setUp(PluginHost& host) const;
     void loadState(PluginHost& host) const;
     void sendParameters(PluginHost& host) const;
 

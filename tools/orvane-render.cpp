@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
             std::fputs(CommandLine::usage().c_str(), stdout);
             return 0;
         }
+        if (options.listPresets) {
+            return Renderer::listPresets();
+        }
         Renderer renderer(options);
         return options.listParams ? renderer.listParameters() : renderer.run();
     } catch (const ToolError& e) {

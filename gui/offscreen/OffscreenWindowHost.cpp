@@ -59,7 +59,6 @@ void OffscreenWindowHost::present(const Image& buffer, const PixelRect& update) 
                     buffer.pixelAddress(to.left - update.left, y - update.top),
                     static_cast<size_t>(to.width()) * 4);
     }
-    ++presents;
 }
 
 void OffscreenWindowHost::pressButton(int32_t x, int32_t y, int32_t modifiers) {

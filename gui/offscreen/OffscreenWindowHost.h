@@ -25,9 +25,7 @@ public:
 
     // What the window shows: every pixel presented so far (white before the first paint).
     const Image* frame() const { return frameImage.get(); }
-    void* parentWindow() const { return parent; }
     const PixelRect& placement() const { return place; }
-    int32_t presentCount() const { return presents; }
 
     // Input as the window would receive it, in client coordinates.
     void pressButton(int32_t x, int32_t y, int32_t modifiers = 0);
@@ -47,5 +45,4 @@ private:
     bool visible = false;
     intptr_t handle;
     int32_t clock = 0;
-    int32_t presents = 0;
 };

@@ -31,10 +31,6 @@ Win32WindowHost::~Win32WindowHost() {
     detach();
 }
 
-int32_t Win32WindowHost::classUseCount() {
-    return classUsers;
-}
-
 int32_t Win32WindowHost::keyboardModifiers() {
     int32_t flags = 0;
     if (GetKeyState(VK_SHIFT) < 0) {

@@ -31,7 +31,6 @@ public:
     intptr_t nativeHandle() const override { return reinterpret_cast<intptr_t>(window); }
 
     // How many hosts hold the window class (registered while above 0).
-    static int32_t classUseCount();
     // Shift: bit 0; Ctrl: bit 1; Alt: bits 0 and 1; read from the thread's keyboard state.
     static int32_t keyboardModifiers();
 

@@ -11,7 +11,6 @@
 
 #include "ChannelBuffers.h"
 #include "EffectsChain.h"
-#include "HostRender.h"
 #include "SampleHash.h"
 #include "TestHost.h"
 
@@ -19,58 +18,79 @@ namespace {
 
 using namespace vst2;
 
-class SampleRates : public ::testing::Test {
-protected:
-    void open(float rate, int32_t blockSize) {
-        ASSERT_TRUE(host.loaded()) << ORVANE_PLUGIN_PATH;
-        ASSERT_NE(host.open(), nullptr);
-        host.dispatch(effOpen);
-        host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
-        host.dispatch(effSetBlockSize, 0, blockSize);
-        host.dispatch(effMainsChanged, 0, 1);
-    }
-
-    TestHost host;
+struct Message {
+    int64_t frame;
+    uint8_t status, data1, data2;
 };
 
-// Chords, a held pedal, releases under the pedal and a re-struck ringing key.
-std::vector<HostRender::Message> performance() {
-    return {{0, 0x90, 33, 100},     {1000, 0x90, 60, 64},   {1000, 0x90, 64, 127},
-            {1700, 0x90, 67, 30},   {5000, 0x90, 96, 90},   {9000, 0x90, 21, 127},
-            {9001, 0x90, 108, 127}, {20000, 0xB0, 64, 127}, {30000, 0x80, 60, 0},
-            {30000, 0x80, 64, 0},   {41000, 0x90, 72, 80},  {41100, 0x80, 72, 0},
-            {50000, 0xB0, 64, 0},   {60000, 0x80, 33, 0},   {70000, 0x90, 60, 110},
-            {70000, 0x90, 61, 110}, {70000, 0x90, 62, 110}, {70000, 0x90, 63, 110},
-            {90000, 0x80, 60, 0},   {100000, 0x80, 61, 64}, {100000, 0x90, 84, 1},
-            {110000, 0x80, 96, 0}};
+struct Stereo {
+    std::vector<float> left, right;
+};
+
+// A fresh instance at `rate` with the host values of parameters 1 to 10 set, playing `messages`
+// (in frame order), each delivered with the block of `block` frames it falls in.
+Stereo play(float rate, int32_t block, const std::vector<Message>& messages, int64_t frames,
+            const std::vector<float>& settings = {}) {
+    TestHost host;
+    AEffect* e = host.open();
+    EXPECT_NE(e, nullptr) << ORVANE_PLUGIN_PATH;
+    host.dispatch(effOpen);
+    host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+    host.dispatch(effSetBlockSize, 0, block);
+    host.dispatch(effMainsChanged, 0, 1);
+    for (size_t i = 0; i < settings.size(); ++i) {
+        host.set(static_cast<int32_t>(i + 1), settings[i]);
+    }
+    Stereo out{std::vector<float>(static_cast<size_t>(frames)),
+               std::vector<float>(static_cast<size_t>(frames))};
+    size_t next = 0;
+    for (int64_t start = 0; start < frames; start += block) {
+        const auto n = static_cast<int32_t>(std::min<int64_t>(block, frames - start));
+        std::vector<VstMidiEvent> midi;
+        for (; next < messages.size() && messages[next].frame < start + n; ++next) {
+            const Message& m = messages[next];
+            VstMidiEvent& v = midi.emplace_back();
+            v.type = kVstMidiType;
+            v.byteSize = sizeof v;
+            v.deltaFrames = static_cast<int32_t>(m.frame - start);
+            v.midiData[0] = static_cast<char>(m.status);
+            v.midiData[1] = static_cast<char>(m.data1);
+            v.midiData[2] = static_cast<char>(m.data2);
+        }
+        // The record ends in a flexible array: room for every event pointer after it.
+        std::vector<VstEvent*> storage(sizeof(VstEvents) / sizeof(VstEvent*) + midi.size());
+        auto* events = reinterpret_cast<VstEvents*>(storage.data());
+        events->numEvents = static_cast<int32_t>(midi.size());
+        VstEvent** const slots = events->events;  // runs on past the two declared entries
+        for (size_t i = 0; i < midi.size(); ++i) {
+            slots[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+        }
+        if (!midi.empty()) {
+            host.dispatch(effProcessEvents, 0, 0, events);
+        }
+        float* outputs[2] = {out.left.data() + start, out.right.data() + start};
+        e->processReplacing(e, nullptr, outputs, n);
+    }
+    return out;
 }
 
-TEST_F(SampleRates, OutputAtTheReferenceRateIsUnchanged) {
-    struct Case {
-        const char* name;
-        std::vector<float> settings;  // host values of parameters 1 to 10; empty: defaults
-        uint64_t hash;
-    };
-    const Case cases[] = {
-        {"defaults", {}, 6084474301284174478ull},
-        {"every knob turned, four voices",
-         {0.3f, 0.8f, 0.9f, 0.2f, 0.5f, 0.05f, 0.7f, 0.5f, 0.8f, 0.5f},
-         1938220265978407949ull},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        host.close();
-        open(44100.0f, 500);
-        for (size_t i = 0; i < c.settings.size(); ++i) {
-            host.set(static_cast<int32_t>(i + 1), c.settings[i]);
-        }
-        HostRender render;
-        render.messages = performance();
-        render.blockSize = 500;
-        render.run(host, 132300);
-        EXPECT_EQ(sampleHash(render.left, render.right), c.hash)
-            << sampleHash(render.left, render.right);
-    }
+TEST(SampleRates, OutputAtTheReferenceRateIsUnchanged) {
+    // Chords, a held pedal, releases under the pedal and a re-struck ringing key.
+    const std::vector<Message> performance = {
+        {0, 0x90, 33, 100},     {1000, 0x90, 60, 64},   {1000, 0x90, 64, 127},
+        {1700, 0x90, 67, 30},   {5000, 0x90, 96, 90},   {9000, 0x90, 21, 127},
+        {9001, 0x90, 108, 127}, {20000, 0xB0, 64, 127}, {30000, 0x80, 60, 0},
+        {30000, 0x80, 64, 0},   {41000, 0x90, 72, 80},  {41100, 0x80, 72, 0},
+        {50000, 0xB0, 64, 0},   {60000, 0x80, 33, 0},   {70000, 0x90, 60, 110},
+        {70000, 0x90, 61, 110}, {70000, 0x90, 62, 110}, {70000, 0x90, 63, 110},
+        {90000, 0x80, 60, 0},   {100000, 0x80, 61, 64}, {100000, 0x90, 84, 1},
+        {110000, 0x80, 96, 0}};
+    // Defaults, then every knob turned with four voices.
+    const Stereo defaults = play(44100.0f, 500, performance, 132300);
+    EXPECT_EQ(sampleHash(defaults.left, defaults.right), 6084474301284174478ull);
+    const Stereo turned = play(44100.0f, 500, performance, 132300,
+                               {0.3f, 0.8f, 0.9f, 0.2f, 0.5f, 0.05f, 0.7f, 0.5f, 0.8f, 0.5f});
+    EXPECT_EQ(sampleHash(turned.left, turned.right), 1938220265978407949ull);
 }
 
 // ---- measurement -----------------------------------------------------------------------------
@@ -119,16 +139,16 @@ double measuredPitch(const std::vector<float>& x, double rate, double f0) {
     return f;
 }
 
-// The level in dB of x in windows of 10 ms.
-std::vector<double> envelope(const std::vector<float>& x, double rate) {
-    const auto window = static_cast<size_t>(0.01 * rate);
+// The mean level in dB of x in windows of `window` s from `from` s on.
+std::vector<double> levels(const std::vector<float>& x, double rate, double window, double from) {
+    const auto n = static_cast<size_t>(window * rate);
     std::vector<double> db;
-    for (size_t i = 0; i + window <= x.size(); i += window) {
+    for (auto i = static_cast<size_t>(from * rate); i + n <= x.size(); i += n) {
         double e = 0.0;
-        for (size_t j = i; j < i + window; ++j) {
+        for (size_t j = i; j < i + n; ++j) {
             e += static_cast<double>(x[j]) * x[j];
         }
-        db.push_back(10.0 * std::log10(e / static_cast<double>(window) + 1e-30));
+        db.push_back(10.0 * std::log10(e / static_cast<double>(n) + 1e-30));
     }
     return db;
 }
@@ -149,15 +169,8 @@ double fallTime(const std::vector<double>& db, double from, double fall) {
 // (in 5 ms windows) falls through 12 dB below its median, from 0.2 s on, each time after it
 // has risen 6 dB above that again.
 double cycleRate(const std::vector<float>& x, double rate) {
-    std::vector<double> db;
+    const std::vector<double> db = levels(x, rate, 0.005, 0.2);
     const auto window = static_cast<size_t>(0.005 * rate);
-    for (size_t i = static_cast<size_t>(0.2 * rate); i + window <= x.size(); i += window) {
-        double e = 1e-30;
-        for (size_t j = i; j < i + window; ++j) {
-            e += static_cast<double>(x[j]) * x[j];
-        }
-        db.push_back(10.0 * std::log10(e));
-    }
     std::vector<double> sorted = db;
     std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
     const double threshold = sorted[sorted.size() / 2] - 12.0;
@@ -224,88 +237,77 @@ std::vector<double> bandEnergies(const std::vector<float>& x, double rate) {
     return levels;
 }
 
-class RateMeasurement : public SampleRates {
-protected:
-    std::vector<float> play(float rate, int note, double seconds, double hold,
-                            const std::vector<float>& settings = {}) {
-        host.close();
-        open(rate, 512);
-        for (size_t i = 0; i < settings.size(); ++i) {
-            host.set(static_cast<int32_t>(i + 1), settings[i]);
-        }
-        HostRender render;
-        render.messages = {
-            {0, 0x90, static_cast<uint8_t>(note), 100},
-            {static_cast<int64_t>(hold * rate), 0x80, static_cast<uint8_t>(note), 0}};
-        render.run(host, static_cast<int64_t>(seconds * rate));
-        for (size_t i = 0; i < render.left.size(); ++i) {
-            render.left[i] += render.right[i];
-        }
-        return render.left;
+// One key struck at velocity 100 and released after `hold` s: the sum of both channels.
+std::vector<float> strike(float rate, int note, double seconds, double hold,
+                          const std::vector<float>& settings = {}) {
+    const auto key = static_cast<uint8_t>(note);
+    Stereo out = play(rate, 512, {{0, 0x90, key, 100}, {int64_t(hold * rate), 0x80, key, 0}},
+                      static_cast<int64_t>(seconds * rate), settings);
+    for (size_t i = 0; i < out.left.size(); ++i) {
+        out.left[i] += out.right[i];
     }
+    return out.left;
+}
 
-    Measures measure(float rate, const Measures* reference) {
-        Measures m;
-        for (int note = 21; note <= 108; ++note) {
-            const double f0 = reference != nullptr
-                                  ? reference->pitch[static_cast<size_t>(note - 21)]
-                                  : 440.0 * std::pow(2.0, (note - 69) / 12.0);
-            m.pitch.push_back(measuredPitch(play(rate, note, 0.8, 1.0), rate, f0));
+// The voicing equaliser as voicing set 0 configures it, on sines.
+std::vector<double> equaliserResponse(float rate) {
+    std::vector<double> gains;
+    for (double f : kEqualiserFrequencies) {
+        EffectsChain chain;
+        chain.setup(1, 1);
+        const float values[EffectsChain::kValueCount] = {
+            -8.5f,   -2.5f, -2.0f, 4.0f,  16.0f, 95.0f, 180.0f, 480.0f, 1900.0f,
+            3200.0f, 2.0f,  0.3f,  0.85f, 1.1f,  3.0f,  1.0f,   1.0f,   1.0f,
+            1.0f,    1.0f,  0.0f,  0.0f,  1.0f,  0.0f,  -17.0f, rate};
+        chain.configure(values);
+        std::vector<float> x(static_cast<size_t>(0.5 * rate));
+        for (size_t i = 0; i < x.size(); ++i) {
+            x[i] = static_cast<float>(
+                0.1 * std::sin(2.0 * kPi * f * static_cast<double>(i) / static_cast<double>(rate)));
         }
-        for (int note : kDecayKeys) {
-            const std::vector<double> db = envelope(play(rate, note, 3.5, 2.5), rate);
-            m.heldFall.push_back(fallTime(db, 0.1, 10.0));
-            m.releaseFall.push_back(fallTime(db, 2.5, 20.0));
+        std::vector<float> y(x.size());
+        ChannelBuffers in, out;
+        in[0] = {x.data(), 1, static_cast<int32_t>(x.size())};
+        out[0] = {y.data(), 1, static_cast<int32_t>(y.size())};
+        chain.process(in, out);
+        double ex = 0.0, ey = 0.0;
+        for (size_t i = x.size() / 2; i < x.size(); ++i) {  // after the output fade
+            ex += static_cast<double>(x[i]) * x[i];
+            ey += static_cast<double>(y[i]) * y[i];
         }
-        // Keys across the keyboard, each on its own: the sum of their energies per band (the
-        // energy of a chord would depend on the phases of coinciding partials).
-        m.bands.assign(std::size(kBandCentres), 0.0);
-        for (int note : {36, 48, 60, 72, 84, 96}) {
-            const std::vector<double> e = bandEnergies(play(rate, note, 0.5, 1.0), rate);
-            std::transform(e.begin(), e.end(), m.bands.begin(), m.bands.begin(), std::plus<>());
-        }
-        for (double& band : m.bands) {
-            band = 10.0 * std::log10(band);
-        }
-        // A held key under a 4 Hz tremolo of full depth: its level dips 30 dB once a cycle.
-        const std::vector<float> settings = {0.5f, 0.5f, 0.5f, 0.5f, 0.0f,
-                                             0.3f, 0.5f, 0.5f, 1.0f, 0.0f};  // 4 Hz, 100 %
-        m.tremoloRate = cycleRate(play(rate, 69, 2.0, 2.0, settings), rate);
-        m.equaliser = equaliserResponse(rate);
-        return m;
+        gains.push_back(10.0 * std::log10(ey / ex));
     }
-
-    // The voicing equaliser as voicing set 0 configures it, on sines.
-    static std::vector<double> equaliserResponse(float rate) {
-        std::vector<double> gains;
-        for (double f : kEqualiserFrequencies) {
-            EffectsChain chain;
-            chain.setup(1, 1);
-            const float values[EffectsChain::kValueCount] = {
-                -8.5f,   -2.5f, -2.0f, 4.0f,  16.0f, 95.0f, 180.0f, 480.0f, 1900.0f,
-                3200.0f, 2.0f,  0.3f,  0.85f, 1.1f,  3.0f,  1.0f,   1.0f,   1.0f,
-                1.0f,    1.0f,  0.0f,  0.0f,  1.0f,  0.0f,  -17.0f, rate};
-            chain.configure(values);
-            std::vector<float> x(static_cast<size_t>(0.5 * rate));
-            for (size_t i = 0; i < x.size(); ++i) {
-                x[i] = static_cast<float>(0.1 * std::sin(2.0 * kPi * f * static_cast<double>(i) /
-                                                         static_cast<double>(rate)));
-            }
-            std::vector<float> y(x.size());
-            ChannelBuffers in, out;
-            in[0] = {x.data(), 1, static_cast<int32_t>(x.size())};
-            out[0] = {y.data(), 1, static_cast<int32_t>(y.size())};
-            chain.process(in, out);
-            double ex = 0.0, ey = 0.0;
-            for (size_t i = x.size() / 2; i < x.size(); ++i) {  // after the output fade
-                ex += static_cast<double>(x[i]) * x[i];
-                ey += static_cast<double>(y[i]) * y[i];
-            }
-            gains.push_back(10.0 * std::log10(ey / ex));
-        }
-        return gains;
+    return gains;
+}
+Measures measure(float rate, const Measures* reference) {
+    Measures m;
+    for (int note = 21; note <= 108; ++note) {
+        const double f0 = reference != nullptr ? reference->pitch[static_cast<size_t>(note - 21)]
+                                               : 440.0 * std::pow(2.0, (note - 69) / 12.0);
+        m.pitch.push_back(measuredPitch(strike(rate, note, 0.8, 1.0), rate, f0));
     }
-};
+    for (int note : kDecayKeys) {
+        const std::vector<double> db = levels(strike(rate, note, 3.5, 2.5), rate, 0.01, 0.0);
+        m.heldFall.push_back(fallTime(db, 0.1, 10.0));
+        m.releaseFall.push_back(fallTime(db, 2.5, 20.0));
+    }
+    // Keys across the keyboard, each on its own: the sum of their energies per band (the
+    // energy of a chord would depend on the phases of coinciding partials).
+    m.bands.assign(std::size(kBandCentres), 0.0);
+    for (int note : {36, 48, 60, 72, 84, 96}) {
+        const std::vector<double> e = bandEnergies(strike(rate, note, 0.5, 1.0), rate);
+        std::transform(e.begin(), e.end(), m.bands.begin(), m.bands.begin(), std::plus<>());
+    }
+    for (double& band : m.bands) {
+        band = 10.0 * std::log10(band);
+    }
+    // A held key under a 4 Hz tremolo of full depth: its level dips 30 dB once a cycle.
+    const std::vector<float> settings = {0.5f, 0.5f, 0.5f, 0.5f, 0.0f,
+                                         0.3f, 0.5f, 0.5f, 1.0f, 0.0f};  // 4 Hz, 100 %
+    m.tremoloRate = cycleRate(strike(rate, 69, 2.0, 2.0, settings), rate);
+    m.equaliser = equaliserResponse(rate);
+    return m;
+}
 
 double cents(double f, double reference) {
     return 1200.0 * std::log2(f / reference);
@@ -324,7 +326,7 @@ double largestOf(const std::vector<double>& a, const std::vector<double>& b,
 // Every rate a host may choose sounds like 44.1 kHz: every key within 1 cent, decay times within
 // 3 %, the octave bands of the attack and the voicing equaliser's response within 1 and 0.5 dB,
 // the tremolo within 1 % of its rate.
-TEST_F(RateMeasurement, EveryRateSoundsLikeTheReference) {
+TEST(SampleRates, EveryRateSoundsLikeTheReference) {
     const Measures reference = measure(44100.0f, nullptr);
     std::printf(
         "rate Hz  | pitch cents | held fall %% | release fall %% | bands dB | tremolo %% | "

@@ -6,16 +6,13 @@
 #include <vector>
 
 #include "Application.h"
-#include "Colour.h"
 #include "Control.h"
-#include "ControlDescriptor.h"
 #include "DrawContext.h"
 #include "ModuleInstance.h"
-#include "View.h"
 #include "WindowView.h"
 
-// A control that records every drag step the window view delivers: the press (one step), each
-// captured move and the release (one more step, then endDrag).
+// A control that records every drag step the window view delivers: the press, each captured
+// move and the release (one more step, then endDrag).
 class RecordingControl : public Control {
 public:
     struct Step {
@@ -23,10 +20,8 @@ public:
         float y;
         int32_t modifiers;
     };
-
     RecordingControl(View* parent, const ControlDescriptor& descriptor)
         : Control(parent, descriptor, 1) {}
-
     std::vector<Step> steps;
     int releases = 0;
 
@@ -44,7 +39,6 @@ class SolidView : public View {
 public:
     SolidView(View* parent, const ControlDescriptor& descriptor, Colour c)
         : View(parent, descriptor), colour(c) {}
-
     Colour colour;
     int draws = 0;
 
@@ -57,29 +51,17 @@ protected:
     }
 };
 
-// A visible top-level window to put the framework's child windows into, and a framework whose
-// module is this program.
-class ParentWindow {
-public:
-    ParentWindow() {
-        static const bool registered = [] {
-            WNDCLASSW windowClass{};
-            windowClass.lpfnWndProc = DefWindowProcW;
-            windowClass.hInstance = GetModuleHandleW(nullptr);
-            windowClass.lpszClassName = L"OrvaneTestParent";
-            return RegisterClassW(&windowClass) != 0;
-        }();
-        (void)registered;
-        handle = CreateWindowExW(0, L"OrvaneTestParent", L"parent", WS_POPUP | WS_VISIBLE, 0, 0,
-                                 400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
+// A visible top-level window to put the framework's child windows into.
+struct ParentWindow {
+    ParentWindow()
+        : handle(CreateWindowExW(0, L"STATIC", L"parent", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                 0, 0, 400, 300, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                 nullptr)) {}
     ~ParentWindow() { DestroyWindow(handle); }
-    ParentWindow(const ParentWindow&) = delete;
-    ParentWindow& operator=(const ParentWindow&) = delete;
-
     HWND handle = nullptr;
 };
 
+// A framework whose module is this program.
 inline ApplicationDescriptor testDescriptor() {
-    return ApplicationDescriptor{"Test", "", "Res", "", ModuleInstance::path()};
+    return {"", "", "Res", "", ModuleInstance::path()};
 }
