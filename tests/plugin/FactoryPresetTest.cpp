@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "FactoryPresets.h"
-#include "HostRender.h"
-#include "TestHost.h"
+#include "HostPlay.h"
 
 namespace {
 
@@ -67,14 +66,17 @@ TEST(FactoryPreset, ProgramFilesLoadAndSound) {
         EXPECT_EQ(savedChunk(byValues), chunk);
 
         // A chord held 0.5 s: finite, and far above the 1e-7 anti-denormal offsets.
-        host.dispatch(effMainsChanged, 0, 1);
-        HostRender play;
+        std::vector<float> values;
+        for (int32_t slot = 1; slot <= FactoryPresets::kSlotCount; ++slot) {
+            values.push_back(FactoryPresets::hostValue(preset, slot));
+        }
+        std::vector<Message> chord;
         for (int64_t frame : {0, 22050}) {
             for (uint8_t note : {48, 60, 64, 67}) {
-                play.messages.push_back({frame, uint8_t(frame == 0 ? 0x90 : 0x80), note, 100});
+                chord.push_back({frame, uint8_t(frame == 0 ? 0x90 : 0x80), note, 100});
             }
         }
-        play.run(host, 44100);
+        const Stereo play = ::play(44100.0f, 512, chord, 44100, values);
         float peak = 0.0f;
         for (size_t i = 0; i < play.left.size(); ++i) {
             ASSERT_TRUE(std::isfinite(play.left[i]) && std::isfinite(play.right[i])) << i;

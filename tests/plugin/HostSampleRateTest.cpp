@@ -11,68 +11,12 @@
 
 #include "ChannelBuffers.h"
 #include "EffectsChain.h"
+#include "HostPlay.h"
 #include "SampleHash.h"
-#include "TestHost.h"
 
 namespace {
 
 using namespace vst2;
-
-struct Message {
-    int64_t frame;
-    uint8_t status, data1, data2;
-};
-
-struct Stereo {
-    std::vector<float> left, right;
-};
-
-// A fresh instance at `rate` with the host values of parameters 1 to 10 set, playing `messages`
-// (in frame order), each delivered with the block of `block` frames it falls in.
-Stereo play(float rate, int32_t block, const std::vector<Message>& messages, int64_t frames,
-            const std::vector<float>& settings = {}) {
-    TestHost host;
-    AEffect* e = host.open();
-    EXPECT_NE(e, nullptr) << ORVANE_PLUGIN_PATH;
-    host.dispatch(effOpen);
-    host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
-    host.dispatch(effSetBlockSize, 0, block);
-    host.dispatch(effMainsChanged, 0, 1);
-    for (size_t i = 0; i < settings.size(); ++i) {
-        host.set(static_cast<int32_t>(i + 1), settings[i]);
-    }
-    Stereo out{std::vector<float>(static_cast<size_t>(frames)),
-               std::vector<float>(static_cast<size_t>(frames))};
-    size_t next = 0;
-    for (int64_t start = 0; start < frames; start += block) {
-        const auto n = static_cast<int32_t>(std::min<int64_t>(block, frames - start));
-        std::vector<VstMidiEvent> midi;
-        for (; next < messages.size() && messages[next].frame < start + n; ++next) {
-            const Message& m = messages[next];
-            VstMidiEvent& v = midi.emplace_back();
-            v.type = kVstMidiType;
-            v.byteSize = sizeof v;
-            v.deltaFrames = static_cast<int32_t>(m.frame - start);
-            v.midiData[0] = static_cast<char>(m.status);
-            v.midiData[1] = static_cast<char>(m.data1);
-            v.midiData[2] = static_cast<char>(m.data2);
-        }
-        // The record ends in a flexible array: room for every event pointer after it.
-        std::vector<VstEvent*> storage(sizeof(VstEvents) / sizeof(VstEvent*) + midi.size());
-        auto* events = reinterpret_cast<VstEvents*>(storage.data());
-        events->numEvents = static_cast<int32_t>(midi.size());
-        VstEvent** const slots = events->events;  // runs on past the two declared entries
-        for (size_t i = 0; i < midi.size(); ++i) {
-            slots[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-        }
-        if (!midi.empty()) {
-            host.dispatch(effProcessEvents, 0, 0, events);
-        }
-        float* outputs[2] = {out.left.data() + start, out.right.data() + start};
-        e->processReplacing(e, nullptr, outputs, n);
-    }
-    return out;
-}
 
 TEST(SampleRates, OutputAtTheReferenceRateIsUnchanged) {
     // Chords, a held pedal, releases under the pedal and a re-struck ringing key.
