@@ -136,25 +136,6 @@ TEST(EffectsChain, StageSwitchesAndSelects) {
     }
 }
 
-// A unit that is not selected follows the values but glides only while it runs: the high-pass,
-// once run, keeps its whole glide (0.046 x 44100 samples) while the shelf runs in its place;
-// the shelf, never run, took its new values at once.
-TEST(EffectsChain, UnselectedUnitGlidesOnlyWhileRunning) {
-    EffectsChain chain;
-    ASSERT_EQ(chain.setup(2, 2), 0);
-    Values v = kSetZero;
-    v[20] = 1;
-    configure(chain, v);
-    std::vector<float> l(64, 0.1f), r(64, 0.1f);
-    processChain(chain, l, r);
-    v[20] = 0;
-    v[5] = 200;
-    configure(chain, v);
-    processChain(chain, l, r);
-    EXPECT_EQ(chain.highPassUnit().coefficients().left, 2028);
-    EXPECT_EQ(chain.lowShelfUnit().coefficients().left, 0);
-}
-
 // Setup answers the sum of the ten units' codes; without state the chain leaves audio alone.
 // NaN values (a corrupted voicing row or rate) clamp to the lower limits: the output stays
 // finite.
