@@ -124,12 +124,8 @@ public:
                 FusedVoiceKernel::render(group.data(), count, channels, fusedOut, stride);
             }
         }
-        for (int c = 0; c < 2; ++c) {
-            for (size_t i = 0; i < size; ++i) {
-                ASSERT_EQ(out[0][c][i], out[1][c][i])
-                    << "slice " << sliceCount << " channel " << c << " sample " << i;
-            }
-        }
+        ASSERT_EQ(out[0][0], out[1][0]) << "slice " << sliceCount;
+        ASSERT_EQ(out[0][1], out[1][1]) << "slice " << sliceCount;
         for (int l = 0; l < voices; ++l) {
             ASSERT_EQ(fused(l).isActive(), reference(l).isActive()) << "voice " << l;
             ASSERT_EQ(fused(l).levelNow(), reference(l).levelNow()) << "voice " << l;
@@ -214,14 +210,10 @@ TEST_P(FusedVoiceKernelPaths, LanesOfEveryPulseOrderAndState) {
 }
 
 TEST_P(FusedVoiceKernelPaths, VoicesFallInactiveInTheSameSlice) {
-    // A short note: released after one slice with the voicing's fast release, so both renders
-    // must find the running level below 1e-10 in the same slice. A silent configuration falls
-    // inactive in its 2292nd sample (0.99^2292 < 1e-10 < 0.99^2291), here in one-sample slices.
-    Twins t(3, GetParam());
-    t.strike(0, 84, voicing().noteConfiguration(84), 0.6f);
-    t.strike(2, 70, voicing().noteConfiguration(70), 0.6f);
-    t.slice(256);
-    t.each(0, [](KeyVoice& k) { k.release(); });
+    // A silent configuration falls inactive in its 2292nd sample (0.99^2292 < 1e-10 <
+    // 0.99^2291), here in one-sample slices, beside a sounding voice.
+    Twins t(2, GetParam());
+    t.strike(0, 70, voicing().noteConfiguration(70), 0.6f);
     t.strike(1, 40, NoteConfiguration{}, 1.0f);
     for (int s = 0; s < 2291 && !HasFatalFailure(); ++s) {
         t.slice(1);
@@ -229,11 +221,6 @@ TEST_P(FusedVoiceKernelPaths, VoicesFallInactiveInTheSameSlice) {
     EXPECT_TRUE(t.fused(1).isActive());
     t.slice(1);
     EXPECT_FALSE(t.fused(1).isActive());
-    for (int s = 0; s < 4000 && t.fused(0).isActive() && !HasFatalFailure(); ++s) {
-        t.slice(256);
-    }
-    EXPECT_FALSE(t.fused(0).isActive());
-    EXPECT_TRUE(t.fused(2).isActive());
 }
 
 TEST_P(FusedVoiceKernelPaths, MonoStereoStridesAndUnmixedChannelCounts) {
@@ -267,16 +254,15 @@ struct EnginePair {
         }
         reference.useReferenceVoices(true);
     }
-    // Plays the events (frames from 0) in host blocks; answers the largest absolute difference
-    // and the largest absolute sample of the reference.
+    // Plays the events (frames from 0) in host blocks; expects both renders equal sample for
+    // sample (the largest absolute difference allowed is 0) and answers the reference's largest
+    // absolute sample on channel 0.
     template <typename Events>
-    std::pair<double, double> play(const Events& events, int64_t frames, int hostBlock,
-                                   int outputs) {
-        std::vector<float> a[2], b[2];
-        double difference = 0.0;
+    double play(const Events& events, int64_t frames, int hostBlock) {
         double peak = 0.0;
         size_t next = 0;
-        for (int64_t start = 0; start < frames; start += hostBlock) {
+        for (int64_t start = 0; start < frames && !::testing::Test::HasFailure();
+             start += hostBlock) {
             const int n = static_cast<int>(std::min<int64_t>(hostBlock, frames - start));
             for (; next < events.size() && events[next].frame < start + n; ++next) {
                 const auto& e = events[next];
@@ -285,25 +271,24 @@ struct EnginePair {
                                   static_cast<int>(e.frame - start));
                 }
             }
-            for (auto* side : {a, b}) {
-                side[0].assign(static_cast<size_t>(n), 0.0f);
-                side[1].assign(static_cast<size_t>(n), 0.0f);
+            std::vector<float> out[2][2];
+            for (int side = 0; side < 2; ++side) {
+                out[side][0].assign(static_cast<size_t>(n), 0.0f);
+                out[side][1].assign(static_cast<size_t>(n), 0.0f);
+                ChannelBuffers b;
+                b[0] = {out[side][0].data(), 1, n};
+                b[1] = {out[side][1].data(), 1, n};
+                PianoCore& core = side == 0 ? fused : reference;
+                core.setPosition(0);
+                core.render(b, b);
             }
-            for (auto [core, side] : {std::pair{&fused, a}, std::pair{&reference, b}}) {
-                ChannelBuffers out;
-                out[0] = {side[0].data(), 1, n};
-                out[1] = {side[1].data(), 1, n};
-                core->setPosition(0);
-                core->render(out, out);
-            }
-            for (int ch = 0; ch < outputs; ++ch) {
-                for (int i = 0; i < n; ++i) {
-                    difference = std::max(difference, std::fabs(double(a[ch][i]) - b[ch][i]));
-                    peak = std::max(peak, std::fabs(double(b[ch][i])));
-                }
+            EXPECT_EQ(out[0][0], out[1][0]) << "block at frame " << start;
+            EXPECT_EQ(out[0][1], out[1][1]) << "block at frame " << start;
+            for (const float v : out[1][0]) {
+                peak = std::max(peak, std::fabs(static_cast<double>(v)));
             }
         }
-        return {difference, peak};
+        return peak;
     }
     PianoCore fused;
     PianoCore reference;
@@ -337,9 +322,7 @@ TEST(FusedVoiceKernel, DenseMonoEngineRenderWithStealsAndDetunes) {
     std::stable_sort(events.begin(), events.end(),
                      [](const TimedEvent& x, const TimedEvent& y) { return x.frame < y.frame; });
     EnginePair pair(1, 6.0f);
-    const auto [difference, peak] = pair.play(events, events.back().frame + 44100, 300, 1);
-    EXPECT_GT(peak, 0.05);
-    EXPECT_EQ(difference, 0.0);
+    EXPECT_GT(pair.play(events, events.back().frame + 44100, 300), 0.05);
 }
 
 #if defined(ORVANE_DEMO_MID)
@@ -353,9 +336,7 @@ TEST(FusedVoiceKernel, DemoRenderEqualsTheComponentRender) {
         events.push_back({tempo.frameAt(e.tick, 44100), e.status, e.data1, e.data2, 0});
     }
     EnginePair pair(2, 20.0f);
-    const auto [difference, peak] = pair.play(events, events.back().frame + 2 * 44100, 512, 2);
-    EXPECT_GT(peak, 0.1);
-    EXPECT_EQ(difference, 0.0);
+    EXPECT_GT(pair.play(events, events.back().frame + 2 * 44100, 512), 0.1);
 }
 #endif
 

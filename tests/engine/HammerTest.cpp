@@ -8,24 +8,19 @@
 
 namespace {
 
-// `total` samples of a struck hammer rendered in slices of `slice` frames.
-std::vector<float> strike(int n, float p, float level, float sens, float velocity, int total,
-                          int slice = 256) {
+// The first `total` (at most 256) samples of a struck hammer.
+std::vector<float> strike(int n, float p, float level, float sens, float velocity, int total) {
     RenderContext context;
-    context.frameCount = slice;
+    context.frameCount = 256;
     std::vector<float> buffer(256);
     Hammer hammer(&context);
     hammer.setOutput(0, buffer.data());
     hammer.configure(n, p, level, sens);
     hammer.setVelocity(velocity);
     hammer.trigger();
-    std::vector<float> out;
-    while (static_cast<int>(out.size()) < total) {
-        hammer.process();
-        out.insert(out.end(), buffer.begin(), buffer.begin() + slice);
-    }
-    out.resize(static_cast<size_t>(total));
-    return out;
+    hammer.process();
+    buffer.resize(static_cast<size_t>(total));
+    return buffer;
 }
 
 TEST(Hammer, PeakSitsAtTheGammaPeakWithUnitNormalisedHeight) {
@@ -45,17 +40,6 @@ TEST(Hammer, PeakSitsAtTheGammaPeakWithUnitNormalisedHeight) {
         const double height = *peak / (c.p * 0.5 * std::pow(28.0, 1.0 - c.p) * weight);
         EXPECT_GT(height, 1.0 - c.n / (8.0 * tau * tau) - 1e-5) << "order " << c.n;
         EXPECT_LE(height, 1.0 + 1e-5) << "order " << c.n;
-    }
-}
-
-TEST(Hammer, AmplitudeFollowsTheSquareOfTheVelocityWeight) {
-    const std::vector<float> full = strike(2, 0.5f, 1e-3f, 1.0f, 1.0f, 16);
-    const std::vector<float> half = strike(2, 0.5f, 1e-3f, 1.0f, 0.5f, 16);
-    const std::vector<float> halfSens = strike(2, 0.5f, 1e-3f, 0.5f, 0.5f, 16);
-    EXPECT_EQ(strike(2, 0.5f, 1e-3f, 0.0f, 0.2f, 16), full);
-    for (int k = 0; k < 16; ++k) {
-        EXPECT_EQ(half[k], 0.25f * full[k]);              // weight 0.5: an exact quarter
-        EXPECT_FLOAT_EQ(halfSens[k], 0.5625f * full[k]);  // weight 0.75, one rounding
     }
 }
 

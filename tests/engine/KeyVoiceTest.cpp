@@ -97,26 +97,6 @@ TEST(KeyVoice, StereoPositionFollowsAQuarterCircleOverTheKeys) {
     }
 }
 
-// A release switches the tine to the fast decay: 58 ms later it has lost about 39 dB (10 dB
-// every 15 ms), the held one well under 1 dB, so the released key is more than 20 dB quieter.
-// A re-strike adds a pulse to the ringing instead of restarting the voice.
-TEST(KeyVoice, ReleaseDampsAndARestrikeAddsToTheRinging) {
-    VoiceRig rig;
-    auto held = rig.voice(48, noteA4(), 1.0f);
-    auto released = rig.voice(48, noteA4(), 1.0f);
-    auto again = rig.voice(48, noteA4(), 1.0f);
-    rig.render(*held, 8);
-    rig.render(*released, 8);
-    rig.render(*again, 8);
-    released->release();
-    again->trigger();
-    auto fresh = rig.voice(48, noteA4(), 1.0f);
-    rig.render(*released, 10);
-    EXPECT_LT(rms(rig.render(*released, 4)), 0.1 * rms(rig.render(*held, 14)));
-    const std::vector<float> a = rig.render(*again, 4);
-    EXPECT_NE(a, rig.render(*fresh, 4));
-}
-
 // Without bells the damper level changes nothing, not even by one bit (the thump filter reads
 // the clean pulse before the tine adds its contact signal); with bells the contact signal of a
 // released tine rings in them after the release, and only after it.
@@ -148,18 +128,15 @@ TEST(KeyVoice, DamperNoiseReachesTheOutputOnlyThroughTheBells) {
 TEST(KeyVoice, ThumpGainFollowsTheVelocityCurve) {
     auto play = [](int code, float velocity, float gainScale = 1.0f) {
         NoteConfiguration v = noteA4();
-        v.tineDecayCoef = 0.0f;
-        v.bell1Level = v.bell2Level = 0.0f;
-        v.hammerVelocitySens = 0.0f;
+        v.tineDecayCoef = v.bell1Level = v.bell2Level = v.hammerVelocitySens = 0.0f;
         v.velocityCurve = code;
         v.thumpGain *= gainScale;
         VoiceRig rig;
-        auto k = rig.voice(48, v, velocity);
-        return rig.render(*k, 3);
+        return rig.render(*rig.voice(48, v, velocity), 3);
     };
     EXPECT_GT(rms(play(0, 1.0f)), 1e-3);
     EXPECT_EQ(play(0, 0.3f), play(0, 1.0f));
-    EXPECT_EQ(play(1, 0.5f), play(0, 1.0f, 0.5f));
+    EXPECT_EQ(play(1, 0.5f), play(0, 1.0f, 0.5f));  // an exact half of the gain
     const float v = 0.999f;  // keeps v^512 near 0.6: every code's thump is audible
     for (int code = 1; code <= 8; ++code) {
         EXPECT_EQ(play(code + 1, v), play(code, v * v)) << "code " << code;

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "DecayLaw.h"
 #include "KeyVoice.h"
 #include "PianoCore.h"
 
@@ -201,14 +200,4 @@ TEST(PianoCoreRendering, OutputDoesNotDependOnTheBlockSize) {
     }
     EXPECT_EQ(results[0], results[1]);
     EXPECT_EQ(results[0], results[2]);
-}
-
-// A new rate reaches the voices' render context and every key's decay coefficients.
-TEST(PianoCoreRendering, ANewRateReachesTheVoices) {
-    Engine e(44100.0f);
-    e.core.setSampleRate(48000.0f);
-    e.set(23, 48000.0f);
-    EXPECT_EQ(e.core.renderContext().sampleRate, 48000.0f);
-    const float decayMs = 1600.0f + (1500.0f - 1600.0f) * 2.0f / 12.0f;
-    EXPECT_EQ(e.core.noteConfiguration(69).tineDecayCoef, decayCoefficient(decayMs, 48000.0f));
 }

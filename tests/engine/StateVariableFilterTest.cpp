@@ -12,23 +12,7 @@ namespace {
 constexpr int kSlice = 256;
 constexpr double kPi = 3.141592653589793;
 
-// Filters a signal slice by slice (the last slice padded with zeros).
-std::vector<float> filtered(StateVariableFilter& filter, const std::vector<float>& x) {
-    std::vector<float> in(kSlice);
-    std::vector<float> out(kSlice);
-    filter.setInput(0, in.data());
-    filter.setOutput(0, out.data());
-    std::vector<float> y;
-    for (size_t at = 0; at < x.size(); at += kSlice) {
-        const size_t count = std::min<size_t>(kSlice, x.size() - at);
-        std::fill(in.begin(), in.end(), 0.0f);
-        std::copy_n(x.begin() + static_cast<long>(at), count, in.begin());
-        filter.process();
-        y.insert(y.end(), out.begin(), out.begin() + static_cast<long>(count));
-    }
-    return y;
-}
-
+// Filters a signal whose length is a whole number of slices.
 std::vector<float> run(float rate, float cutoff, float gain, float Q, int mode,
                        const std::vector<float>& x) {
     RenderContext context;
@@ -37,7 +21,15 @@ std::vector<float> run(float rate, float cutoff, float gain, float Q, int mode,
     StateVariableFilter filter(&context);
     filter.reset();
     filter.configure(cutoff, gain, Q, mode);
-    return filtered(filter, x);
+    std::vector<float> in(kSlice), out(kSlice), y;
+    filter.setInput(0, in.data());
+    filter.setOutput(0, out.data());
+    for (size_t at = 0; at < x.size(); at += kSlice) {
+        std::copy_n(x.begin() + static_cast<long>(at), kSlice, in.begin());
+        filter.process();
+        y.insert(y.end(), out.begin(), out.end());
+    }
+    return y;
 }
 
 // The discrete transfer function at ω. From h = x − q·b[n−1] − l[n−1], b[n] = b[n−1] + f·h,
@@ -54,10 +46,10 @@ std::complex<double> response(int mode, double f, double q, double omega) {
 TEST(StateVariableFilter, MagnitudeResponseOfEveryModeMatchesTheTransferFunction) {
     const double rate = 48000.0;
     const double f = 2.0 * std::sin(kPi * 1000.0 / rate);
-    const int settle = 48000;
+    const int settle = 187 * kSlice;  // about one second
     const int window = 4800;
     for (double periods : {10.0, 100.0, 110.0, 1000.0}) {  // 100 Hz to 10 kHz
-        std::vector<float> x(settle + window);
+        std::vector<float> x(settle + 19 * kSlice);        // a window of 4864 samples
         for (size_t n = 0; n < x.size(); ++n) {
             x[n] =
                 static_cast<float>(std::sin(2.0 * kPi * periods * static_cast<double>(n) / window));
@@ -67,7 +59,7 @@ TEST(StateVariableFilter, MagnitudeResponseOfEveryModeMatchesTheTransferFunction
             // RMS ratio over whole periods after one second of settling.
             double in = 0.0;
             double out = 0.0;
-            for (size_t n = settle; n < x.size(); ++n) {
+            for (size_t n = settle; n < static_cast<size_t>(settle + window); ++n) {
                 in += static_cast<double>(x[n]) * x[n];
                 out += static_cast<double>(y[n]) * y[n];
             }
@@ -79,20 +71,9 @@ TEST(StateVariableFilter, MagnitudeResponseOfEveryModeMatchesTheTransferFunction
         }
     }
     // The low-pass passes DC with its gain.
-    EXPECT_NEAR(run(44100.0f, 500.0f, 2.0f, 1.4f, 2, std::vector<float>(44100, 0.25f)).back(), 0.5f,
-                1e-5);
-}
-
-TEST(StateVariableFilter, FrequencyCoefficientIsLimitedForStability) {
-    // At 20 kHz / 44.1 kHz, 2·sin(π·fc/rate) = 1.98 exceeds 2 − 1/Q = 1 for Q = 1, so f = 1.
-    // With f = q = 1, Den = 1: the high-pass is the FIR D² = 1 − 2z⁻¹ + z⁻².
-    std::vector<float> impulse(kSlice, 0.0f);
-    impulse[0] = 1.0f;
-    std::vector<float> expected(kSlice, 0.0f);
-    expected[0] = 1.0f;
-    expected[1] = -2.0f;
-    expected[2] = 1.0f;
-    EXPECT_EQ(run(44100.0f, 30000.0f, 1.0f, 1.0f, 0, impulse), expected);
+    EXPECT_NEAR(
+        run(44100.0f, 500.0f, 2.0f, 1.4f, 2, std::vector<float>(172 * kSlice, 0.25f)).back(), 0.5f,
+        1e-5);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "BreakpointCurve.h"
-#include "DecayLaw.h"
 #include "Tables.h"
 #include "Voicing.h"
 
@@ -45,18 +44,6 @@ TEST(BreakpointCurve, FlatOutsideExactAtBreakpointsLinearBetween) {
     order.pointAt(voicingSet(0).curves[0]);
     EXPECT_EQ(static_cast<int>(order.value(36)), 3);
     EXPECT_EQ(static_cast<int>(order.value(37)), 2);
-}
-
-// A value multiplied by the coefficient for x ms falls to a tenth (e^-2.3) in x ms.
-TEST(DecayLaw, ValueFallsToATenthInTheGivenTime) {
-    EXPECT_EQ(decayCoefficient(0.0f, 44100.0f), 0.0f);
-    for (const float rate : {44100.0f, 96000.0f}) {
-        for (const float ms : {5.0f, 250.0f}) {
-            const double n = std::round(ms * rate / 1000.0);
-            // A float coefficient within 6e-8 of exact moves ln(coef) by under 3e-3 relative.
-            EXPECT_NEAR(n * std::log(decayCoefficient(ms, rate)), -2.3, 0.01) << rate << ", " << ms;
-        }
-    }
 }
 
 }  // namespace

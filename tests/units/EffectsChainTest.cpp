@@ -73,18 +73,16 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     HighShelfBiquad highShelfBiquad;
     HighShelfFilter highShelf;
     OutputLevel outputLevel;
-    band1.setup(2, 2);
-    band2.setup(2, 2);
-    lowShelf.setup(2, 2);
-    highShelfBiquad.setup(2, 2);
-    highShelf.setup(2, 2);
-    outputLevel.setup(2, 2);
-    band1.setParameters({480, -2, 0.85f, 1, 44100});
-    lowShelf.setParameters({95, -8.5f, 1, 44100});
-    band2.setParameters({180, -2.5f, 0.3f, 1, 44100});
-    highShelfBiquad.setParameters({1900, 4, 1.1f, 1, 44100});
-    highShelf.setParameters({3200, 16, 1, 44100});
-    outputLevel.setParameters(-17, 0);
+    auto prepare = [](auto& unit, auto... settings) {
+        unit.setup(2, 2);
+        unit.setParameters(settings...);
+    };
+    prepare(band1, PeakingBand::Settings{480, -2, 0.85f, 1, 44100});
+    prepare(lowShelf, LowShelfFilter::Settings{95, -8.5f, 1, 44100});
+    prepare(band2, PeakingBand::Settings{180, -2.5f, 0.3f, 1, 44100});
+    prepare(highShelfBiquad, HighShelfBiquad::Settings{1900, 4, 1.1f, 1, 44100});
+    prepare(highShelf, HighShelfFilter::Settings{3200, 16, 1, 44100});
+    prepare(outputLevel, -17.0f, 0);
     for (int block = 0; block < 40; ++block) {
         if (block == 20) {  // the stage-2 gain and the output level change: both glide
             v[0] = -4.0f;
@@ -136,24 +134,15 @@ TEST(EffectsChain, StageSwitchesAndSelects) {
     }
 }
 
-// Setup answers the sum of the ten units' codes; without state the chain leaves audio alone.
 // NaN values (a corrupted voicing row or rate) clamp to the lower limits: the output stays
 // finite.
-TEST(EffectsChain, SetupCodesAndNaNValues) {
+TEST(EffectsChain, NaNValuesKeepTheOutputFinite) {
     EffectsChain chain;
-    EXPECT_EQ(chain.setup(3, 3), -10010);
-    EXPECT_EQ(chain.setup(2, 1), -10020);
-    configure(chain, kSetZero);
-    const std::vector<float> input = noise(128, 50);
-    std::vector<float> l = input, r = input;
-    processChain(chain, l, r);
-    EXPECT_EQ(l, input);
-    EXPECT_EQ(chain.setup(2, 2), 0);
+    ASSERT_EQ(chain.setup(2, 2), 0);
     Values v;
     v.fill(std::numeric_limits<float>::quiet_NaN());
     configure(chain, v);
-    l = noise(2048, 60);
-    r = noise(2048, 61);
+    std::vector<float> l = noise(2048, 60), r = noise(2048, 61);
     processChain(chain, l, r);
     for (size_t i = 0; i < l.size(); ++i) {
         ASSERT_TRUE(std::isfinite(l[i]) && std::isfinite(r[i])) << i;

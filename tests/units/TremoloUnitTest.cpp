@@ -66,21 +66,3 @@ TEST(TremoloUnit, GainSwingsAtItsRateWithTheStereoPhase) {
         }
     }
 }
-
-// Rate 0 freezes the oscillator, and a negative rate (a tempo-synchronised note value with no
-// tempo to follow) runs as rate 0: the gain holds where the envelope was, finite, with the 25 Hz
-// smoother closing all but e^-12 of its gap in 10000 samples.
-TEST(TremoloUnit, RateZeroAndTempoSyncHoldTheGain) {
-    for (const float rate : {0.0f, -3.5f}) {
-        TremoloUnit unit;
-        unit.setup(1, 1);
-        unit.setParameters({80.0f, 4.0f, 50.0f, 40.0f, 0.0f, kExactRate});
-        std::vector<float> x(kPeriod * 3 / 4, 1.0f);  // into the rising half
-        processMono(unit, x);
-        EXPECT_EQ(unit.setParameters({80.0f, rate, 50.0f, 40.0f, 0.0f, kExactRate}), 0);
-        std::vector<float> held(20000, 1.0f);
-        processMono(unit, held);
-        EXPECT_LT(held.back(), 0.9f);
-        EXPECT_NEAR(held[10000], held.back(), 1e-6f) << rate;
-    }
-}
