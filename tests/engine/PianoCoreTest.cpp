@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <utility>
 #include <vector>
 
@@ -179,6 +180,48 @@ TEST(PianoCoreRendering, EventsSoundFromTheirFrame) {
     off.block(64);
     EXPECT_EQ(off.core.voiceCountNow(), 0);
     EXPECT_TRUE(off.core.key(60 - 21).isActive());  // its release tail still sounds
+}
+
+// Key k (note 21 + k) sits at theta = k pi/176 on a quarter circle: with "Stereo" s % the left
+// gain is s cos theta + 1 - s, the right s sin theta + 1 - s (float gains: 1e-6).
+TEST(PianoCoreRendering, StereoPositionFollowsAQuarterCircleOverTheKeys) {
+    for (const float stereo : {100.0f, 30.0f, 0.0f}) {
+        Engine e;
+        e.set(8, stereo);
+        const int keys[] = {0, 20, 44, 87};
+        for (const int key : keys) {
+            e.noteOn(21 + key);
+        }
+        e.block(64);
+        const double s = stereo / 100.0;
+        for (const int key : keys) {
+            const double theta = key * std::numbers::pi / 176.0;
+            EXPECT_NEAR(e.core.key(key).gainLeftNow(), s * std::cos(theta) + 1.0 - s, 1e-6);
+            EXPECT_NEAR(e.core.key(key).gainRightNow(), s * std::sin(theta) + 1.0 - s, 1e-6);
+        }
+    }
+}
+
+// Without bells ("Bell Volume" 0) the damper changes nothing, not even by one bit: the thump
+// filter reads the clean pulse before the tine adds its contact signal. With bells the contact
+// signal of a released tine rings in them after the release, and only after it.
+TEST(PianoCoreRendering, DamperNoiseReachesTheOutputOnlyThroughTheBells) {
+    auto play = [](float bells, float damper) {
+        Engine e;
+        e.set(4, bells);
+        e.set(5, damper);
+        e.noteOn(69);
+        std::vector<float> y = e.block(1024);
+        e.noteOff(69);
+        const std::vector<float>& after = e.block(2048);
+        y.insert(y.end(), after.begin(), after.end());
+        return y;
+    };
+    EXPECT_EQ(play(0.0f, 0.0f), play(0.0f, 20.0f));
+    const std::vector<float> quiet = play(1.0f, 0.0f);
+    const std::vector<float> noisy = play(1.0f, 20.0f);
+    EXPECT_TRUE(std::equal(quiet.begin(), quiet.begin() + 1024, noisy.begin()));
+    EXPECT_FALSE(std::equal(quiet.begin() + 1024, quiet.end(), noisy.begin() + 1024));
 }
 
 // Slices fall on the same 256-frame grid for host blocks of 256, 512 and 4096 frames.

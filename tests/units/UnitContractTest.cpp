@@ -29,52 +29,44 @@ namespace {
 
 constexpr float kRate = 44100.0f;
 
-// Two parameter sets per unit, the second differing in every value that matters (stereo phase 0:
-// both channels run alike).
-template <class U>
-constexpr typename U::Settings kSets[2] = {};
-template <>
-constexpr PeakingBand::Settings kSets<PeakingBand>[2] = {{1000, 9, 1.5f, 1, kRate},
-                                                         {3000, -6, 0.7f, 1, kRate}};
-template <>
-constexpr LowShelfFilter::Settings kSets<LowShelfFilter>[2] = {{95, -8.5f, 1, kRate},
-                                                               {3200, 16, 1, kRate}};
-template <>
-constexpr HighShelfFilter::Settings kSets<HighShelfFilter>[2] = {{95, -8.5f, 1, kRate},
-                                                                 {3200, 16, 1, kRate}};
-template <>
-constexpr LowShelfBiquad::Settings kSets<LowShelfBiquad>[2] = {{180, -2.5f, 0.3f, 1, kRate},
-                                                               {1900, 12, 1.1f, 1, kRate}};
-template <>
-constexpr HighShelfBiquad::Settings kSets<HighShelfBiquad>[2] = {{180, -2.5f, 0.3f, 1, kRate},
-                                                                 {1900, 12, 1.1f, 1, kRate}};
-template <>
-constexpr HighPassCascade::Settings kSets<HighPassCascade>[2] = {{200, 2, 10, kRate},
-                                                                 {800, 5, 10, kRate}};
-template <>
-constexpr LowPassCascade::Settings kSets<LowPassCascade>[2] = {{200, 2, 10, kRate},
-                                                               {800, 5, 10, kRate}};
-template <>
-constexpr TremoloUnit::Settings kSets<TremoloUnit>[2] = {{60, 6, 50, 40, 0, kRate},
-                                                         {90, 11, 30, 70, 0, kRate}};
-template <>
-constexpr PhaserUnit::Settings kSets<PhaserUnit>[2] = {
-    {2, 0.5f, 30, 60, 300, 3000, 6, 80, 0, 70, 40, 0, kRate},
-    {5, 1, 60, 30, 500, 5000, 9, -50, 0, -40, -60, 1, kRate}};
-template <>
-constexpr ChorusUnit::Settings kSets<ChorusUnit>[2] = {
-    {60, 5, 30, 1.5f, 0.3f, 40, 50, 30, 1, 0, 0, kRate},
-    {40, 2, 60, 3, 1, 70, -40, 10, 0, 0, 0, kRate}};
-template <>
-constexpr OverdriveUnit::Settings kSets<OverdriveUnit>[2] = {{10, 3000, 0, kRate},
-                                                             {30, 8000, -6, kRate}};
-
-template <class U>
-void apply(U& unit, int set) {
-    unit.setParameters(kSets<U>[set]);
+// Two parameter sets per unit family, the second differing in every value that matters (stereo
+// phase 0: both channels run alike).
+void apply(PeakingBand& u, int set) {
+    const PeakingBand::Settings sets[] = {{1000, 9, 1.5f, 1, kRate}, {3000, -6, 0.7f, 1, kRate}};
+    u.setParameters(sets[set]);
 }
-void apply(OutputLevel& unit, int set) {
-    unit.setParameters(set == 0 ? -17.0f : 3.0f, set);
+void apply(ShelfFilter& u, int set) {
+    const ShelfFilter::Settings sets[] = {{95, -8.5f, 1, kRate}, {3200, 16, 1, kRate}};
+    u.setParameters(sets[set]);
+}
+void apply(ShelfBiquad& u, int set) {
+    const ShelfBiquad::Settings sets[] = {{180, -2.5f, 0.3f, 1, kRate}, {1900, 12, 1.1f, 1, kRate}};
+    u.setParameters(sets[set]);
+}
+void apply(CutCascade& u, int set) {
+    const CutCascade::Settings sets[] = {{200, 2, 10, kRate}, {800, 5, 10, kRate}};
+    u.setParameters(sets[set]);
+}
+void apply(OutputLevel& u, int set) {
+    u.setParameters(set == 0 ? -17.0f : 3.0f, set);
+}
+void apply(TremoloUnit& u, int set) {
+    const TremoloUnit::Settings sets[] = {{60, 6, 50, 40, 0, kRate}, {90, 11, 30, 70, 0, kRate}};
+    u.setParameters(sets[set]);
+}
+void apply(PhaserUnit& u, int set) {
+    const PhaserUnit::Settings sets[] = {{2, 0.5f, 30, 60, 300, 3000, 6, 80, 0, 70, 40, 0, kRate},
+                                         {5, 1, 60, 30, 500, 5000, 9, -50, 0, -40, -60, 1, kRate}};
+    u.setParameters(sets[set]);
+}
+void apply(ChorusUnit& u, int set) {
+    const ChorusUnit::Settings sets[] = {{60, 5, 30, 1.5f, 0.3f, 40, 50, 30, 1, 0, 0, kRate},
+                                         {40, 2, 60, 3, 1, 70, -40, 10, 0, 0, 0, kRate}};
+    u.setParameters(sets[set]);
+}
+void apply(OverdriveUnit& u, int set) {
+    const OverdriveUnit::Settings sets[] = {{10, 3000, 0, kRate}, {30, 8000, -6, kRate}};
+    u.setParameters(sets[set]);
 }
 
 // A gliding unit's glide from the first set to the second: its length at 44100 Hz, and a linear
@@ -85,18 +77,18 @@ struct GlideLaw {
     double seconds;
     int stepsPerSample;
 };
-template <class U>
-constexpr GlideLaw kGlide = {500, 0.0, 1};  // the cookbook shelves
-template <>
-constexpr GlideLaw kGlide<PeakingBand> = {256, 0.0, 1};
-template <>
-constexpr GlideLaw kGlide<LowShelfFilter> = {4057, 0.02, 1};
-template <>
-constexpr GlideLaw kGlide<HighShelfFilter> = {4057, 0.02, 1};
-template <>
-constexpr GlideLaw kGlide<HighPassCascade> = {2028, 0.01, 5};
-template <>
-constexpr GlideLaw kGlide<LowPassCascade> = {2028, 0.01, 5};
+GlideLaw glideOf(const PeakingBand&) {
+    return {256, 0.0, 1};
+}
+GlideLaw glideOf(const ShelfBiquad&) {
+    return {500, 0.0, 1};
+}
+GlideLaw glideOf(const ShelfFilter&) {
+    return {4057, 0.02, 1};
+}
+GlideLaw glideOf(const CutCascade&) {
+    return {2028, 0.01, 5};
+}
 
 // The fraction of the way left after n samples; an exponential step is g = 1/(cot v + 1),
 // v = 1/(2 T fs).
@@ -267,8 +259,8 @@ TYPED_TEST(UnitContract, BuffersAndBlockSizesDoNotChangeTheOutput) {
 // again restart nothing. Tolerance 1e-3 of the span: at most a few thousand single-precision
 // steps, each rounding by 6e-8 of a coefficient no larger than the span here.
 TYPED_TEST(GlideContract, AChangeGlidesForItsLengthThenLandsOnTheTarget) {
-    const GlideLaw law = kGlide<TypeParam>;
     TypeParam unit;
+    const GlideLaw law = glideOf(unit);
     ASSERT_EQ(unit.setup(1, 1), 0);
     apply(unit, 0);
     const auto& k = unit.coefficients();
