@@ -137,7 +137,7 @@ public:
     }
     void slices(int count, int n = kSlice) {
         for (int s = 0; s < count && !::testing::Test::HasFatalFailure(); ++s) {
-            slice(n);
+            slice(n, slicesChannels, s % 2 == 0 ? 1 : slicesStride);
         }
     }
 
@@ -146,6 +146,8 @@ public:
     std::vector<std::unique_ptr<KeyVoice>> set[2];
     int voices;
     Path path;
+    int slicesChannels = 2;  // for slices(): channel count, and the stride of every other slice
+    int slicesStride = 1;
     int sliceCount = 0;
     double peak = 0.0;  // largest change of the reference's first channel: something sounded
 };
@@ -181,32 +183,37 @@ TEST_P(FusedVoiceKernelPaths, LanesOfEveryPulseOrderAndState) {
     // Eight lanes that differ in everything the kernel decides per lane: pulse orders 1 to 7
     // (7 is beyond the voicing's range), pulses starting while others have ended, released
     // tines, bells or a tine silent in one lane while the others ring, a silent tine revived,
-    // velocity curves 0 and 7.
+    // velocity curves 0 and 7; mixed into one, two or three channels (the third unmixed), on
+    // interleaved frames every other slice.
     const PianoCore& c = voicing();
-    Twins t(8, GetParam());
-    for (int l = 0; l < 8; ++l) {
-        const int note = 24 + 11 * l;
-        NoteConfiguration v = c.noteConfiguration(note);
-        v.hammerOrder = 1 + l % 7;
-        v.velocityCurve = l % 3 == 0 ? 0 : 7;
-        if (l == 2) {
-            v.bellRingTime = 0.002f;  // 88 samples: silent after the first slices
+    for (const int channels : {1, 2, 3}) {
+        Twins t(8, GetParam());
+        t.slicesChannels = channels;
+        t.slicesStride = 2;
+        for (int l = 0; l < 8; ++l) {
+            const int note = 24 + 11 * l;
+            NoteConfiguration v = c.noteConfiguration(note);
+            v.hammerOrder = 1 + l % 7;
+            v.velocityCurve = l % 3 == 0 ? 0 : 7;
+            if (l == 2) {
+                v.bellRingTime = 0.002f;  // 88 samples: silent after the first slices
+            }
+            if (l == 3) {
+                v.tineRingTime = 0.02f;  // 882 samples: silent, then revived by the re-strike
+            }
+            t.strike(l, note, v, 0.3f + 0.09f * static_cast<float>(l));
         }
-        if (l == 3) {
-            v.tineRingTime = 0.02f;  // 882 samples: silent, then revived by the re-strike
-        }
-        t.strike(l, note, v, 0.3f + 0.09f * static_cast<float>(l));
+        t.slices(3);
+        t.each(1, [](KeyVoice& k) { k.release(); });
+        t.each(6, [](KeyVoice& k) { k.release(); });
+        t.slice(200);
+        t.each(3, [](KeyVoice& k) { k.trigger(); });
+        t.slices(20, 97);
+        t.each(0, [](KeyVoice& k) { k.release(); });
+        t.each(5, [](KeyVoice& k) { k.trigger(); });
+        t.slices(20);
+        EXPECT_GT(t.peak, 1e-3);
     }
-    t.slices(3);
-    t.each(1, [](KeyVoice& k) { k.release(); });
-    t.each(6, [](KeyVoice& k) { k.release(); });
-    t.slice(200);
-    t.each(3, [](KeyVoice& k) { k.trigger(); });
-    t.slices(20, 97);
-    t.each(0, [](KeyVoice& k) { k.release(); });
-    t.each(5, [](KeyVoice& k) { k.trigger(); });
-    t.slices(20);
-    EXPECT_GT(t.peak, 1e-3);
 }
 
 TEST_P(FusedVoiceKernelPaths, VoicesFallInactiveInTheSameSlice) {
@@ -221,23 +228,6 @@ TEST_P(FusedVoiceKernelPaths, VoicesFallInactiveInTheSameSlice) {
     EXPECT_TRUE(t.fused(1).isActive());
     t.slice(1);
     EXPECT_FALSE(t.fused(1).isActive());
-}
-
-TEST_P(FusedVoiceKernelPaths, MonoStereoStridesAndUnmixedChannelCounts) {
-    const PianoCore& c = voicing();
-    for (int channels : {1, 2, 3}) {
-        Twins t(5, GetParam());
-        for (int l = 0; l < 5; ++l) {
-            t.strike(l, 50 + 9 * l, c.noteConfiguration(50 + 9 * l), 0.9f);
-        }
-        for (int s = 0; s < 6 && !HasFatalFailure(); ++s) {
-            t.slice(s == 2 ? 33 : 256, channels, s % 2 == 0 ? 1 : 2);
-        }
-        t.each(1, [](KeyVoice& k) { k.release(); });
-        for (int s = 0; s < 6 && !HasFatalFailure(); ++s) {
-            t.slice(256, channels, 1);
-        }
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(FusedVoiceKernel, FusedVoiceKernelPaths,
