@@ -8,20 +8,24 @@
 
 using namespace unit_signals;
 
-// The smoother g += (t - g) 0.001 from 0 after setup or reset gives g_n = t (1 - 0.999^n).
-// Tolerance 1e-5 relative: n single-precision updates, each rounding by 6e-8.
-TEST(OutputLevel, FadesInFromSilenceAfterSetupAndReset) {
+// The smoother g += (t - g) s from 0 after setup or reset gives g_n = t (1 - (1 - s)^n); at 44100
+// Hz s = 0.001, at other rates the step covering the same share in the same time: (1 - s)^n =
+// 0.999^(44100 n/fs). Tolerance 1e-5 relative: n single-precision updates rounding by 6e-8.
+TEST(OutputLevel, FadesInFromSilenceAsLongAtEveryRate) {
     OutputLevel level;
     ASSERT_EQ(level.setup(1, 1), 0);
     EXPECT_EQ(level.setParameters(-17, 0), 0);
     const double t = std::pow(10.0, -17.0 / 20.0);
-    for (int round = 0; round < 2; ++round) {
-        std::vector<float> x(1000, 0.5f);
-        processMono(level, x);
-        EXPECT_NEAR(x[0] / (0.5 + 1e-7), t * 0.001, 1e-5 * t * 0.001);
-        const double after1000 = t * (1.0 - std::pow(0.999, 1000));
-        EXPECT_NEAR(x.back() / (0.5 + 1e-7), after1000, 1e-5 * after1000);
+    for (const double fs : {44100.0, 96000.0, 44100.0}) {
+        EXPECT_EQ(level.setSampleRate(static_cast<float>(fs)), 0);
         level.reset();
+        std::vector<float> x(2000, 0.5f);
+        processMono(level, x);
+        for (const int n : {1, 2000}) {
+            const double expected = t * (1.0 - std::pow(0.999, 44100.0 * n / fs));
+            EXPECT_NEAR(x[static_cast<size_t>(n - 1)] / (0.5 + 1e-7), expected, 1e-5 * expected)
+                << fs << " Hz, sample " << n;
+        }
     }
 }
 
