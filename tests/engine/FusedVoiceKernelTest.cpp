@@ -1,16 +1,12 @@
 // The fused kernel against the component-by-component render it replaces. Both compute the same
-// IEEE operations in the same order per lane and sample (resonator steps in double with float
-// state, the rest in float; no fused multiply-add in an ISO C++ build without -march=native), and
-// the kernel mixes its lanes into each sample in key order as the voices did one after the
-// other. So the outputs are compared for exact equality: the largest absolute difference
-// allowed, and found, is 0.
+// IEEE operations in the same order per lane and sample (no fused multiply-add in an ISO C++
+// build without -march=native) and mix lanes in key order, so the outputs must be bit-equal.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "ChannelBuffers.h"
@@ -47,13 +43,8 @@ const PianoCore& voicing() {
 
 // How the fused voices of a test reach the kernel: as one group through the dispatcher (eight
 // lanes on processors with AVX2), as groups of the portable lanes, or one by one through
-// KeyVoice::render.
+// KeyVoice::render (test names end in 0, 1 and 2).
 enum class Path { dispatched, portable, single };
-
-std::string pathName(const ::testing::TestParamInfo<Path>& info) {
-    const char* names[] = {"Dispatched", "Portable", "Single"};
-    return names[static_cast<int>(info.param)];
-}
 
 // Voices twice over: the "fused" set renders through the kernel, the "reference" set component
 // by component; every operation is applied to both.
@@ -231,8 +222,7 @@ TEST_P(FusedVoiceKernelPaths, VoicesFallInactiveInTheSameSlice) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FusedVoiceKernel, FusedVoiceKernelPaths,
-                         ::testing::Values(Path::dispatched, Path::portable, Path::single),
-                         pathName);
+                         ::testing::Values(Path::dispatched, Path::portable, Path::single));
 
 // The whole-engine render of one piece twice: through the kernel and component by component.
 struct EnginePair {

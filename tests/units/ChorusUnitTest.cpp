@@ -25,17 +25,13 @@ double centroid(const std::vector<float>& response) {
 
 }  // namespace
 
-// The engine core's chorus, (amount/2, 0, 10, 0.7, 0.7, 0, 0, 0, 0, 0, 180, rate) at amount 100:
-// line 1's delay is 1 + 100 m samples, m the smoothed |triangle|. An impulse every 256 samples
-// into both channels arrives (after the dry one at sample 0) with its centroid one sample later
-// than line 1's delay: the symmetric three-point blend. The 0.001-per-sample smoother lags a
-// triangle of slope 2 x 0.7/44100 per sample by at most 0.0317, so over whole cycles the delay
-// stays in [1, 101] and reaches beyond 97.8 and below 4.2. At 180 degrees the triangles sum to
-// 1, so once the right smoother has caught up from its zero start (0.999^20000 = 2e-9) the
-// delays sum to 102; read up to 100 samples apart while each moves by up to 3.2e-3 samples per
-// sample, the measured sum may differ by 0.32. 0.02 samples: the sweep's movement over the
-// response and the rounding of the removed offset (which arrives at full size, half dry, half
-// through line 1).
+// The engine core's chorus at amount 100: line 1's delay is 1 + 100 m samples, m the smoothed
+// |triangle|; an impulse every 256 samples arrives (after the dry one) with its centroid one
+// sample later, through the symmetric three-point blend. The 0.001-per-sample smoother lags the
+// 0.7 Hz triangle by at most 0.0317: the delay stays in [1, 101] and passes 97.8 and 4.2. At 180
+// degrees the triangles sum to 1, so once the right smoother has caught up (0.999^20000 = 2e-9)
+// the delays sum to 102, to 0.32 as they are read up to 100 samples apart while moving by up to
+// 3.2e-3 samples per sample. 0.02 samples: that movement over a response, and the offset removed.
 TEST(ChorusUnit, CoreSweepRunsBetweenOneAndOneHundredOneSamplesInAntiphase) {
     ChorusUnit unit;
     unit.setup(2, 2);

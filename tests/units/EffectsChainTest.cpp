@@ -118,9 +118,7 @@ TEST(EffectsChain, StageSwitchesAndSelects) {
         {{{22, 0}}, "xx-x-x-x-x"},
         {{{3, 0}}, "xx-x---x-x"},
         {{{4, 0}, {23, 1}}, "xx-x--x-xx"},
-        {{{4, 0}}, "xx-x--x--x"},
         {{{24, 0}}, "xx-x--xx--"},
-        {{{24, -0.1f}}, "xx-x--xx-x"},
     };
     for (const auto& row : rows) {
         Values v = kSetZero;

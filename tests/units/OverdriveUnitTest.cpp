@@ -50,7 +50,8 @@ TEST(OverdriveUnit, DriveCubicAndToneFilter) {
     OverdriveUnit unit;
     unit.setup(1, 1);
     EXPECT_EQ(unit.setParameters({-20.0f, 1000.0f, 0.0f, 48000.0f}), 0);
-    EXPECT_NEAR(sineGainDb(unit, 1000, 48000), toDb((0.15 - 0.375e-3) / std::sqrt(2.0)), 1e-3);
+    EXPECT_NEAR(sineGainDb(unit, 1000, 48000),
+                20.0 * std::log10((0.15 - 0.375e-3) / std::sqrt(2.0)), 1e-3);
     EXPECT_EQ(unit.setParameters({-30.0f, 20000.0f, 0.0f, 44100.0f}), 1005);
     std::vector<float> x(2048, 1.0f);
     processMono(unit, x);

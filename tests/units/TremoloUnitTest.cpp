@@ -18,13 +18,12 @@ constexpr int kPeriod = 16384;
 
 }  // namespace
 
-// The gain swings between 1 and 1 - depth at the rate; the stereo phase places channel 1: equal
-// at 0 degrees, a quarter cycle ahead at 90, in antiphase at 180 (channel 1 rises exactly while
-// channel 0 falls, with the same coefficient, so the gains sum to 2 - depth). The swing: each
-// half-cycle's step covers 90 % of its way in 40 % of the half-cycle, leaving 0.32 %, and the 12.7
-// ms smoother trailing a 21.7 ms envelope keeps 2.4 times that: within 1 % of the depth. Tolerance
-// 1e-4 between channels: half an ulp of rounding per step remembered over the envelope's memory of
-// ~2000 samples.
+// The gain swings between 1 and 1 - depth at the rate, channel 1 placed by the stereo phase:
+// equal at 0 degrees, a quarter cycle ahead at 90, in antiphase at 180 (rising exactly while
+// channel 0 falls, so the gains sum to 2 - depth). Each half-cycle's step covers 90 % of its way
+// in 40 % of it, leaving 0.32 %; the 12.7 ms smoother trailing the 21.7 ms envelope keeps 2.4
+// times that, within 1 % of the depth. 1e-4 between channels: half an ulp per step remembered
+// over the envelope's ~2000 samples.
 TEST(TremoloUnit, GainSwingsAtItsRateWithTheStereoPhase) {
     const float depth = 0.8f;
     for (const float phase : {0.0f, 90.0f, 180.0f}) {

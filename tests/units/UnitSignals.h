@@ -74,8 +74,4 @@ double sineGainDb(U& unit, double f, double fs) {
     return 20.0 * std::log10(2.0 / static_cast<double>(n) * std::hypot(si, co));
 }
 
-inline double toDb(double gain) {
-    return 20.0 * std::log10(gain);
-}
-
 }  // namespace unit_signals
