@@ -126,6 +126,16 @@ std::unique_ptr<U> made(int channels, bool secondSet = false) {
     return u;
 }
 
+// Runs the same stereo noise through both units and expects the same output.
+template <class U>
+void expectSameOutput(U& a, U& b, unsigned seed) {
+    std::vector<float> l1 = noise(3000, seed), r1 = noise(3000, seed + 1), l2 = l1, r2 = r1;
+    processStereo(a, l1, r1);
+    processStereo(b, l2, r2);
+    EXPECT_EQ(l1, l2);
+    EXPECT_EQ(r1, r2);
+}
+
 template <class U>
 class UnitContract : public ::testing::Test {};
 using Units = ::testing::Types<PeakingBand, LowShelfFilter, HighShelfFilter, LowShelfBiquad,
@@ -169,29 +179,16 @@ TYPED_TEST(UnitContract, SetupAnswersChannelCodes) {
 TYPED_TEST(UnitContract, FailedSetupKeepsAndResetClearsTheState) {
     auto used = made<TypeParam>(2);
     auto twin = made<TypeParam>(2);
-    std::vector<float> l1 = noise(3000, 4), r1 = noise(3000, 5), l2 = l1, r2 = r1;
-    processStereo(*used, l1, r1);
-    processStereo(*twin, l2, r2);
+    expectSameOutput(*used, *twin, 4);
     if constexpr (!kLenientSetup<TypeParam>) {
         EXPECT_EQ(used->setup(4, 4), -1001);
         EXPECT_EQ(used->setup(2, 1), -1002);
         EXPECT_EQ(used->inputChannels(), 2);
-        l1 = l2 = noise(300, 6);
-        r1 = r2 = noise(300, 7);
-        processStereo(*used, l1, r1);
-        processStereo(*twin, l2, r2);
-        EXPECT_EQ(l1, l2);
-        EXPECT_EQ(r1, r2);
+        expectSameOutput(*used, *twin, 6);
     }
     used->reset();
     EXPECT_EQ(used->blockCount(), 0);
-    auto fresh = made<TypeParam>(2);
-    l1 = l2 = noise(3000, 13);
-    r1 = r2 = noise(3000, 14);
-    processStereo(*used, l1, r1);
-    processStereo(*fresh, l2, r2);
-    EXPECT_EQ(l1, l2);
-    EXPECT_EQ(r1, r2);
+    expectSameOutput(*used, *made<TypeParam>(2), 13);
 }
 
 // While a change settles, channel 1 follows the trajectory channel 0 started the block with:
