@@ -50,8 +50,6 @@ public:
     float gainLeftNow() const noexcept { return gainLeft; }
     float gainRightNow() const noexcept { return gainRight; }
     float levelNow() const noexcept { return level; }
-    int generationNow() const noexcept { return generation; }
-    float velocityNow() const noexcept { return velocity; }
 
     int age = 0;       // allocation age, kept by the engine; 0 = not counted as sounding
     int keyIndex = 0;  // 0 to 87, MIDI note keyIndex + 21

@@ -72,15 +72,8 @@ public:
     int voiceCountNow() const { return voiceCount; }
     int voiceLimitNow() const { return voiceLimit; }
     bool sustainIsOn() const { return sustainOn; }
-    int generationNow() const { return generation; }
-    float stereoSpreadNow() const { return stereoSpread; }
     float sampleRateGivenNow() const { return sampleRateGiven; }
     const NoteState& noteState(int note) const { return noteStates[static_cast<size_t>(note)]; }
-    bool tremoloIsOn() const { return tremoloOn; }
-    bool overdriveIsOn() const { return overdriveOn; }
-    bool phaserIsOn() const { return phaserOn; }
-    bool chorusIsOn() const { return chorusOn; }
-    const EffectsChain& chain() const { return *effectsChain; }
 
     // The configuration a note-on hands the key of `note` (21..108), its frequencies times
     // detuneFactor; the stereo position and the rate given are the engine's.

@@ -146,15 +146,6 @@ void ChorusUnit::reset() noexcept {
     }
 }
 
-float ChorusUnit::modulation(int c) const {
-    const float* channel = channelState(c);
-    return weight2 * channel[kSmooth2] + weight1 * channel[kSmooth1];
-}
-
-int ChorusUnit::writePosition(int c) const {
-    return loadIndex(channelState(c) + kWriteIndex);
-}
-
 void ChorusUnit::kernel(const ChannelBuffer& in, const ChannelBuffer& out, int c) noexcept {
     float* channel = channelState(c);
 

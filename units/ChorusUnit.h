@@ -58,12 +58,6 @@ public:
     void reset() noexcept;
     // process comes from ChannelStateUnit.
 
-    // Read access for tests.
-    float modulation(int c) const;  // mod of the last sample, 0..1
-    float oscillator1(int c) const { return channelState(c)[kLfo1]; }
-    float depthSamples() const { return depth; }
-    int writePosition(int c) const;
-
 private:
     static constexpr int kLfo1 = 0;
     static constexpr int kSmooth1 = 1;

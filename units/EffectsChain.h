@@ -50,15 +50,6 @@ public:
     const HighShelfFilter& highShelfUnit() const { return highShelf; }
     const LowPassCascade& lowPassUnit() const { return lowPass; }
     const OutputLevel& outputLevelUnit() const { return outputLevel; }
-    bool stage2IsOn() const { return stage2On; }
-    bool stage3IsOn() const { return stage3On; }
-    bool stage4IsOn() const { return stage4On; }
-    bool stage5IsOn() const { return stage5On; }
-    bool stage6IsOn() const { return stage6On; }
-    bool stage2AltOn() const { return stage2Alt; }
-    bool stage3AltOn() const { return stage3Alt; }
-    bool stage4AltOn() const { return stage4Alt; }
-    bool stage5AltOn() const { return stage5Alt; }
 
 private:
     // The voicing's own stage line-up (band1, low shelf, band2, high-shelf biquad, high shelf,

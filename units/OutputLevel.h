@@ -42,8 +42,6 @@ public:
     // [44000, 97000] Hz.
     int setSampleRate(float sampleRate) noexcept;
 
-    float currentGain(int channel) const { return current[channel]; }
-
     // Both channels' section (counted as a kernel call each), and the section's gains put back.
     Section<StereoFloats> stereoSection() noexcept {
         countKernelCall();

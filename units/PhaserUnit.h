@@ -60,12 +60,6 @@ public:
     void reset() noexcept;
     // process comes from ChannelStateUnit.
 
-    // Read access for tests.
-    float sweepPosition(int c) const { return lastSweep[c]; }  // q of the last sample
-    float oscillator1(int c) const { return channelState(c)[kLfo1]; }
-    const float* coefficientTable() const { return table.get(); }
-    int stageCount() const { return stages; }
-
 private:
     static constexpr int kEnv = 12;
     static constexpr int kLfo1 = 13;

@@ -40,11 +40,6 @@ public:
     // setup, reset (oscillators restart at phase 0 with envelope 0, gain 1) and process come
     // from ChannelStateUnit.
 
-    // Read access for tests.
-    float phaseOf(int c) const { return channelState(c)[0]; }
-    bool syncModeOn() const { return syncMode != 0; }
-    const TempoClock& tempoClock() const { return clock; }
-
 private:
     friend ChannelStateUnit<TremoloUnit, float, kStateFloats>;
     void clearCoefficients() noexcept;

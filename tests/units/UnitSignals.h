@@ -30,20 +30,27 @@ inline std::vector<float> noise(size_t frames, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> dist(-0.5f, 0.5f);
     std::vector<float> v(frames);
-    for (float& s : v) {
-        s = dist(rng);
-    }
+    std::generate(v.begin(), v.end(), [&] { return dist(rng); });
     return v;
 }
 
-// Runs a mono unit in place over the whole signal in blocks of at most `block` frames.
+// Runs a unit in place over left (and right, when given) in blocks of at most `block` frames.
 template <class U>
-void processMono(U& unit, std::vector<float>& signal, size_t block = 256) {
-    for (size_t start = 0; start < signal.size(); start += block) {
-        const int n = static_cast<int>(std::min(block, signal.size() - start));
-        const ChannelBuffers b = mono(signal.data() + start, n);
+void processMono(U& unit, std::vector<float>& left, size_t block = 256,
+                 std::vector<float>* right = nullptr) {
+    for (size_t start = 0; start < left.size(); start += block) {
+        const int n = static_cast<int>(std::min(block, left.size() - start));
+        const ChannelBuffers b = right == nullptr
+                                     ? mono(left.data() + start, n)
+                                     : stereo(left.data() + start, right->data() + start, n);
         unit.process(b, b);
     }
+}
+
+template <class U>
+void processStereo(U& unit, std::vector<float>& left, std::vector<float>& right,
+                   size_t block = 256) {
+    processMono(unit, left, block, &right);
 }
 
 // Gain in dB of a mono unit for a unit sine of integer frequency f at integer rate fs: one
@@ -61,15 +68,10 @@ double sineGainDb(U& unit, double f, double fs) {
     double si = 0.0;
     double co = 0.0;
     for (size_t i = n; i < 2 * n; ++i) {
-        const double phase = step * static_cast<double>(i);
-        si += x[i] * std::sin(phase);
-        co += x[i] * std::cos(phase);
+        si += x[i] * std::sin(step * static_cast<double>(i));
+        co += x[i] * std::cos(step * static_cast<double>(i));
     }
     return 20.0 * std::log10(2.0 / static_cast<double>(n) * std::hypot(si, co));
-}
-
-inline double toDb(double gain) {
-    return 20.0 * std::log10(gain);
 }
 
 }  // namespace unit_signals
