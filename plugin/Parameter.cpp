@@ -71,6 +71,33 @@ float Parameter::normalisedValue() const noexcept {
     return steps < 1 ? 0.0f : static_cast<float>(value()) / static_cast<float>(steps);
 }
 
+int32_t Parameter::nearestStep(float r) const noexcept {
+    if (!std::isfinite(r)) {
+        return value();
+    }
+    // The first step whose real value reaches v (N + 1 when none does).
+    const auto firstReaching = [this](float v) {
+        int32_t lo = 0;
+        int32_t hi = steps + 1;
+        while (lo < hi) {
+            const int32_t mid = lo + (hi - lo) / 2;
+            if (realValueAt(mid) < v) {
+                lo = mid + 1;
+            } else {
+                hi = mid;
+            }
+        }
+        return lo;
+    };
+    const int32_t above = std::min(firstReaching(r), std::max(steps, 0));
+    if (above == 0) {
+        return 0;
+    }
+    const float high = realValueAt(above);
+    const float low = realValueAt(above - 1);
+    return firstReaching(r - low <= high - r ? low : high);
+}
+
 void Parameter::setNormalisedValue(float v, bool notify) noexcept {
     if (!std::isfinite(v)) {
         return;

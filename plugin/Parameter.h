@@ -46,6 +46,9 @@ public:
     float normalisedValue() const noexcept;
     // Sets the nearest step to value x N, halves up, clamped to 0..N; not finite changes nothing.
     void setNormalisedValue(float value, bool notify) noexcept;
+    // The lowest step whose real value lies nearest r (halfway goes down); the current step
+    // when r is not finite. Real values never fall as the step rises.
+    int32_t nearestStep(float r) const noexcept;
 
     // Copies at most maxLength characters of the short name and a terminating NUL.
     void getShortName(char* text, int32_t maxLength) const noexcept;

@@ -176,6 +176,28 @@ void PianoModule::noteEvent(int status, int data1, int data2, int detune, int ti
     }
 }
 
+void PianoModule::midiMessage(const uint8_t* bytes, size_t size, int detune, int time) noexcept {
+    if (bytes == nullptr || size == 0) {
+        return;
+    }
+    const int data1 = size > 1 ? bytes[1] & 0x7F : 0;
+    const int data2 = size > 2 ? bytes[2] & 0x7F : 0;
+    noteEvent(bytes[0] & 0xF0, data1, data2, detune, time);
+}
+
+void PianoModule::renderStereo(float* left, float* right, int32_t frames) noexcept {
+    FloatingPointEnvironment::DenormalGuard guard;
+    if (frames < 0 || left == nullptr || right == nullptr) {
+        return;
+    }
+    ChannelBuffers output;
+    output[0] = ChannelBuffer{left, 1, frames};
+    output[1] = ChannelBuffer{right, 1, frames};
+    // No inputs: the engine's input record names the output channels.
+    const ChannelBuffers input = output;
+    render(input, output);
+}
+
 void PianoModule::notifyHost(int32_t index) {
     const Parameter* p = parameterAt(index);
     if (host != nullptr) {

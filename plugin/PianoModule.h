@@ -60,6 +60,11 @@ public:
 
     // Audio thread: one MIDI event for the engine's queue (channel already stripped).
     virtual void noteEvent(int status, int data1, int data2, int detune, int time) noexcept;
+    // Audio thread: a MIDI message of `size` bytes at frame `time` of the block. The channel
+    // nibble goes (every channel plays alike); missing data bytes read 0.
+    void midiMessage(const uint8_t* bytes, size_t size, int detune, int time) noexcept;
+    // Audio thread: the block into the two output channels, denormals flushed to zero.
+    void renderStereo(float* left, float* right, int32_t frames) noexcept;
     // Reports an edit of slot index, with its normalised value, to the host.
     void notifyHost(int32_t index) override;
 

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "FloatingPointEnvironment.h"
 #include "FrameworkStartup.h"
 #include "Parameter.h"
 #include "PianoCore.h"
@@ -105,16 +104,9 @@ void PianoPlugin::parameterEdited(int32_t index, float normalised) {
 }
 
 void PianoPlugin::process(float**, float** outputs, int32_t sampleFrames) noexcept {
-    FloatingPointEnvironment::DenormalGuard guard;
-    if (sampleFrames < 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) {
-        return;
+    if (outputs != nullptr) {
+        module->renderStereo(outputs[0], outputs[1], sampleFrames);
     }
-    ChannelBuffers output;
-    output[0] = ChannelBuffer{outputs[0], 1, sampleFrames};
-    output[1] = ChannelBuffer{outputs[1], 1, sampleFrames};
-    // No inputs: the engine's input record names the output channels.
-    const ChannelBuffers input = output;
-    module->render(input, output);
 }
 
 void PianoPlugin::processReplacing(float** inputs, float** outputs, int32_t sampleFrames) noexcept {
@@ -135,13 +127,11 @@ intptr_t PianoPlugin::processEvents(vst2::VstEvents* events) noexcept {
         }
         vst2::VstMidiEvent midi;
         std::memcpy(&midi, event, sizeof midi);
-        const auto byte = [&midi](int k) {
-            return static_cast<int>(static_cast<unsigned char>(midi.midiData[k]));
-        };
-        // The channel nibble goes: every channel plays alike.
-        module->noteEvent(byte(0) & 0xF0, byte(1) & 0x7F, byte(2) & 0x7F,
-                          static_cast<int>(static_cast<signed char>(midi.detune)),
-                          midi.deltaFrames);
+        uint8_t bytes[3];
+        std::memcpy(bytes, midi.midiData, sizeof bytes);
+        module->midiMessage(bytes, sizeof bytes,
+                            static_cast<int>(static_cast<signed char>(midi.detune)),
+                            midi.deltaFrames);
     }
     return 1;
 }
