@@ -95,6 +95,14 @@ LV2_State_Status PianoLv2::restore(LV2_State_Retrieve_Function retrieve,
     if (chunk == nullptr || type != chunkType) {
         return LV2_STATE_ERR_NO_PROPERTY;
     }
-    return module->readChunk(chunk, static_cast<intptr_t>(size)) ? LV2_STATE_SUCCESS
-                                                                 : LV2_STATE_ERR_UNKNOWN;
+    if (!module->readChunk(chunk, static_cast<intptr_t>(size))) {
+        return LV2_STATE_ERR_UNKNOWN;
+    }
+    // The restored steps stand until a control port changes (never while run is running).
+    for (size_t k = 0; k < controls.size(); ++k) {
+        if (controls[k] != nullptr) {
+            applied[k] = *controls[k];
+        }
+    }
+    return LV2_STATE_SUCCESS;
 }

@@ -1,0 +1,16 @@
+# lv2_validate exits 0 whatever it finds, so its report is read: no error in the bundle, and an
+# error in a copy whose first control port has the index "three".
+function(validate dir errors)
+    file(GLOB files ${dir}/*.ttl)
+    execute_process(COMMAND lv2_validate ${files} OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT out MATCHES "Found ${errors} errors")
+        message(FATAL_ERROR "lv2_validate on ${dir}, expected ${errors} errors:\n${out}")
+    endif()
+endfunction()
+validate(${BUNDLE} 0)
+file(REMOVE_RECURSE ${SCRATCH})
+file(COPY ${BUNDLE}/ DESTINATION ${SCRATCH} FILES_MATCHING PATTERN "*.ttl")
+file(READ ${SCRATCH}/orvane-piano.ttl text)
+string(REPLACE "lv2:index 3 ;" "lv2:index \"three\" ;" text "${text}")
+file(WRITE ${SCRATCH}/orvane-piano.ttl "${text}")
+validate(${SCRATCH} [1-9][0-9]*)
