@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Lays out the plug-in and the renderer with CMake's install rules, or takes them away:
+# Lays out the plug-in, the LV2 bundle and the renderer with CMake's install rules, or takes
+# them away:
 #   per user (PREFIX empty)   ~/.vst/orvane-piano.so          ~/.local/bin/orvane-render
+#                             ~/.lv2/orvane-piano.lv2/
 #   system-wide (PREFIX set)  PREFIX/lib/vst/orvane-piano.so  PREFIX/bin/orvane-render
+#                             PREFIX/lib/lv2/orvane-piano.lv2/
 # DESTDIR (an absolute path) stages either layout below another root. Every file installed is
 # listed in <build>/installed-files.txt; uninstall removes those below the same DESTDIR and
 # PREFIX, and only those.
@@ -43,6 +46,9 @@ case $action in
             while IFS= read -r file; do
                 if [[ $file == "$root"/* ]]; then
                     rm -f "$file"
+                    # The LV2 bundle's folder goes with its last file.
+                    [[ $file != */orvane-piano.lv2/* ]] ||
+                        rmdir --ignore-fail-on-non-empty "$(dirname "$file")"
                     echo "uninstall: $file"
                     removed=$((removed + 1))
                 else
