@@ -3,7 +3,7 @@
 #include <lv2/state/state.h>
 
 #include <cstring>
-#include <new>
+#include <memory>
 
 #include "PianoLv2.h"
 
@@ -15,12 +15,12 @@ PianoLv2* self(LV2_Handle h) {
 
 LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*,
                        const LV2_Feature* const* features) {
-    auto* plugin = new (std::nothrow) PianoLv2(rate, features);
-    if (plugin != nullptr && !plugin->ready()) {
-        delete plugin;
-        return nullptr;
+    try {
+        auto plugin = std::make_unique<PianoLv2>(rate, features);
+        return plugin->ready() ? plugin.release() : nullptr;
+    } catch (...) {
+        return nullptr;  // out of memory: no instance
     }
-    return plugin;
 }
 
 void connectPort(LV2_Handle h, uint32_t port, void* data) {
@@ -59,6 +59,6 @@ const LV2_Descriptor kDescriptor = {
 
 }  // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;
 }

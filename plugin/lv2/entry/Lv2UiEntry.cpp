@@ -3,7 +3,6 @@
 
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "FrameworkStartup.h"
 #include "Lv2Ports.h"
@@ -31,9 +30,14 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*,
     if (parent == nullptr || !FrameworkStartup::run()) {
         return nullptr;
     }
-    std::unique_ptr<PianoLv2Ui> ui(new (std::nothrow) PianoLv2Ui(write, controller));
-    if (!ui || !ui->open(parent)) {
-        return nullptr;
+    std::unique_ptr<PianoLv2Ui> ui;
+    try {
+        ui = std::make_unique<PianoLv2Ui>(write, controller);
+        if (!ui->open(parent)) {
+            return nullptr;
+        }
+    } catch (...) {
+        return nullptr;  // no window or out of memory: no editor
     }
     if (resize != nullptr) {
         resize->ui_resize(resize->handle, ModuleEditor::kWidth, ModuleEditor::kHeight);
@@ -68,6 +72,6 @@ const LV2UI_Descriptor kDescriptor = {Lv2Ports::kUiUri, instantiate, cleanup, po
 
 }  // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
+LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index) {
     return index == 0 ? &kDescriptor : nullptr;
 }
