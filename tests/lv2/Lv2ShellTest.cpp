@@ -181,9 +181,10 @@ TEST(Lv2Shell, ControlValuesLandOnTheirSteps) {
     }
 }
 
-// The editor opens as a child of the host's window; a drag on the Decay knob (centre
-// 54, 173) 39 pixels up reaches step 50 + 50 x 0.406 = 70, whose real value 10 x 10^(70/50) =
-// 251.2 % keeps two digits, 250: the UI writes 250 to the Decay port. Closing removes it.
+// The editor opens as a child of the host's window. The host sets Decay to 10 %, step 0; a drag
+// on the knob (centre 54, 173) 39 pixels up moves 39 x 0.01041 = 0.406 of the way to step 100:
+// step 40, whose real value 10 x 10^(40/50) = 63.1 % keeps two digits, so the UI writes 63 to
+// the Decay port. Closing removes the window.
 TEST(Lv2Shell, EditorWritesKnobMovesToControlPorts) {
     void* library = dlopen(ORVANE_LV2_BUNDLE "/orvane-piano-ui.so", RTLD_NOW);
     ASSERT_NE(library, nullptr) << dlerror();
@@ -213,6 +214,8 @@ TEST(Lv2Shell, EditorWritesKnobMovesToControlPorts) {
     XQueryTree(x, reinterpret_cast<uintptr_t>(widget), &root, &up, &list, &n);
     EXPECT_EQ(up, parent);
     XFree(list);
+    const float lowest = 10.0f;
+    d->port_event(handle, Lv2Ports::portOf(1), sizeof lowest, 0, &lowest);
     for (const auto& [px, py, button] :
          {std::array{54, 173, True}, {54, 134, -1}, {54, 134, False}}) {
         XTestFakeMotionEvent(x, -1, px, py, CurrentTime);
@@ -224,7 +227,7 @@ TEST(Lv2Shell, EditorWritesKnobMovesToControlPorts) {
             idle->idle(handle);
         }
     }
-    EXPECT_EQ(writes, (std::vector<std::pair<uint32_t, float>>{{Lv2Ports::portOf(1), 250.0f}}));
+    EXPECT_EQ(writes, (std::vector<std::pair<uint32_t, float>>{{Lv2Ports::portOf(1), 63.0f}}));
     d->cleanup(handle);
     XQueryTree(x, parent, &root, &up, &list, &n);
     EXPECT_EQ(n, 0u);  // the panel's window went with it

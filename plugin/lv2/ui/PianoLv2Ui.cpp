@@ -39,12 +39,13 @@ void PianoLv2Ui::portEvent(uint32_t port, float value) {
 }
 
 int PianoLv2Ui::idle() {
-    module.idleEditor();
+    // The host's changes first: a drag that starts in this turn starts from them.
     if (refresh) {
         refresh = false;
         const EditorEvent all = EditorEvent::stamped(EditorEvent::kRefreshAll);
         module.handleEditorEvent(&all);
     }
+    module.idleEditor();
     return 0;
 }
 
