@@ -61,10 +61,12 @@ struct Twins {
         }
         blockSeconds.push_back(std::min(seconds[0], seconds[1]));
         mismatches += std::memcmp(output[0], output[1], sizeof output[0]) != 0;
-        for (const float* x = output[0][0]; x != output[0][0] + 2 * kBlock; ++x) {
-            const bool ok = std::isfinite(*x) && std::fabs(*x) <= 4.0f;
-            bad += !ok;
-            peak = ok ? std::max(peak, std::fabs(*x)) : peak;
+        for (const auto& channel : output[0]) {
+            for (const float x : channel) {
+                const bool ok = std::isfinite(x) && std::fabs(x) <= 4.0f;
+                bad += !ok;
+                peak = ok ? std::max(peak, std::fabs(x)) : peak;
+            }
         }
     }
 };
