@@ -18,9 +18,9 @@ packages=(
     libpng-dev zlib1g-dev libfreetype-dev libx11-dev libxtst-dev xvfb xauth
     # renderer: WAV output
     libsndfile1-dev
-    # LV2 shell: the headers, the lilv host library of its tests, the validator (lv2_validate
-    # needs sord_validate from sordi), lv2info and jalv to play the bundle by hand
-    lv2-dev liblilv-dev lilv-utils sordi jalv
+    # LV2 shell: the headers, the lilv host library of its tests and the validator
+    # (lv2_validate needs sord_validate from sordi)
+    lv2-dev liblilv-dev sordi
     clang libclang-rt-14-dev  # sanitizers and fuzzing: clang, libFuzzer, the runtimes
 )
 windows=false
