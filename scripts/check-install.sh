@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # make install into a staging folder, in both layouts: exactly the plug-in, the LV2 bundle and
-# the renderer are
-# laid out where hosts and the shell look, the installed renderer loads the installed plug-in,
-# and make uninstall takes both away again. Builds nothing beyond the plug-in and the renderer.
+# the renderer are laid out where hosts and the shell look, the installed renderer loads the
+# installed plug-in, and make uninstall takes them all away again. Builds nothing beyond what
+# make install lays out.
 # Usage: scripts/check-install.sh [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
