@@ -49,7 +49,11 @@ bool FusedVoiceKernel::wideLanes() noexcept {
 void FusedVoiceKernel::render(KeyVoice* const* voices, int count, int channels,
                               float* const outputs[2], int stride) noexcept {
 #if defined(ORVANE_WIDE_LANES)
-    if (wide && count >= 3 && count <= kLanes) {
+    if (wide && count >= 3 && count <= kPortableLanes) {
+        renderLanes<4>(voices, count, channels, outputs, stride, &runWideFour);
+        return;
+    }
+    if (wide && count > kPortableLanes && count <= kLanes) {
         renderLanes<8>(voices, count, channels, outputs, stride, &runWide);
         return;
     }

@@ -19,7 +19,8 @@ struct FusedVoiceLanes;
 // after the other.
 //
 // The portable lanes run four voices on the baseline vector unit; on x86-64 processors with
-// AVX2 the wide lanes run eight (chosen once, at load time).
+// AVX2 the wide lanes run eight, or four with each resonator's doubles in one register when no
+// more than four voices sound (chosen once, at load time).
 class FusedVoiceKernel {
 public:
     static constexpr int kLanes = 8;          // the most voices one call takes
@@ -49,6 +50,7 @@ private:
     template <int L>
     static void renderLanes(KeyVoice* const* voices, int count, int channels,
                             float* const outputs[2], int stride, Loop<L> loop) noexcept;
-    // The eight-lane loop and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
+    // The eight- and four-lane loops and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
     static void runWide(FusedVoiceLanes<8>& lanes) noexcept;
+    static void runWideFour(FusedVoiceLanes<4>& lanes) noexcept;
 };
