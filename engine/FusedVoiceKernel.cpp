@@ -20,8 +20,14 @@ const bool wide = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
 }();
+// ... and AVX-512 (its foundation: the 512-bit registers).
+const bool widest = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") != 0;
+}();
 #else
 const bool wide = false;
+const bool widest = false;
 #endif
 
 bool silent(int countdown, float amplitude) {
@@ -54,7 +60,7 @@ void FusedVoiceKernel::render(KeyVoice* const* voices, int count, int channels,
         return;
     }
     if (wide && count > kPortableLanes && count <= kLanes) {
-        renderLanes<8>(voices, count, channels, outputs, stride, &runWide);
+        renderLanes<8>(voices, count, channels, outputs, stride, widest ? &runWidest : &runWide);
         return;
     }
 #endif
