@@ -20,8 +20,8 @@ struct FusedVoiceLanes;
 //
 // The portable lanes run four voices on the baseline vector unit; on x86-64 processors with
 // AVX2 the wide lanes run eight, or four with each resonator's doubles in one register when no
-// more than four voices sound; with AVX-512 the eight lanes' doubles fit one register too
-// (chosen once, at load time).
+// more than four voices sound; with AVX-512 the eight lanes' doubles fit one register too, and
+// both loops keep their state in its 32 registers (chosen once, at load time).
 class FusedVoiceKernel {
 public:
     static constexpr int kLanes = 8;          // the most voices one call takes
@@ -54,6 +54,7 @@ private:
     // The eight- and four-lane loops and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
     static void runWide(FusedVoiceLanes<8>& lanes) noexcept;
     static void runWideFour(FusedVoiceLanes<4>& lanes) noexcept;
-    // The eight-lane loop and mix compiled for AVX-512 (FusedVoiceKernelWidest.cpp).
+    // The eight- and four-lane loops and mix compiled for AVX-512 (FusedVoiceKernelWidest.cpp).
     static void runWidest(FusedVoiceLanes<8>& lanes) noexcept;
+    static void runWidestFour(FusedVoiceLanes<4>& lanes) noexcept;
 };
