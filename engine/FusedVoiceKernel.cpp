@@ -27,7 +27,6 @@ const bool widest = [] {
 }();
 #else
 const bool wide = false;
-const bool widest = false;
 #endif
 
 bool silent(int countdown, float amplitude) {
