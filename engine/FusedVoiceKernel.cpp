@@ -20,6 +20,11 @@ const bool wide = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
 }();
+// ... and AVX-512: its foundation (the 512-bit registers) and its 32 registers at 128 and 256 bits.
+const bool widest = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0;
+}();
 #else
 const bool wide = false;
 #endif
@@ -49,8 +54,13 @@ bool FusedVoiceKernel::wideLanes() noexcept {
 void FusedVoiceKernel::render(KeyVoice* const* voices, int count, int channels,
                               float* const outputs[2], int stride) noexcept {
 #if defined(ORVANE_WIDE_LANES)
-    if (wide && count >= 3 && count <= kLanes) {
-        renderLanes<8>(voices, count, channels, outputs, stride, &runWide);
+    if (wide && count >= 3 && count <= kPortableLanes) {
+        renderLanes<4>(voices, count, channels, outputs, stride,
+                       widest ? &runWidestFour : &runWideFour);
+        return;
+    }
+    if (wide && count > kPortableLanes && count <= kLanes) {
+        renderLanes<8>(voices, count, channels, outputs, stride, widest ? &runWidest : &runWide);
         return;
     }
 #endif

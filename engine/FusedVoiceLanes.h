@@ -130,13 +130,27 @@ inline void storeLanes(T* p, const V& v) noexcept {
     std::memcpy(p, &v, sizeof v);
 }
 
-// Float lanes to double parts (H is 1 or 2). The x86 forms convert each half in place; the
-// generic form would take the lanes apart one by one on some compilers.
+// Float lanes to double parts (H is 1 or 2). The x86 forms convert in place; the generic form
+// would take the lanes apart (one by one, or in halves through memory) on some compilers. The
+// 512-bit forms select every lane (mask 0xFF): the unmasked ones read an undefined register that
+// some compilers warn about.
 template <typename V>
 inline void widenLanes(const typename V::F& f, typename V::D (&d)[V::H]) noexcept {
     using D = typename V::D;
     using Part [[maybe_unused]] = typename V::Part;  // for the generic forms
     if constexpr (V::H == 1) {
+#if defined(__AVX__)
+        if constexpr (V::kW == 4) {
+            d[0] = (D)_mm256_cvtps_pd((__m128)f);
+            return;
+        }
+#endif
+#if defined(__AVX512F__)
+        if constexpr (V::kW == 8) {
+            d[0] = (D)_mm512_maskz_cvtps_pd(0xFF, (__m256)f);
+            return;
+        }
+#endif
         d[0] = convertLanes<D>(f);
     } else if constexpr (V::kW == 2) {
 #if defined(ORVANE_FUSED_X86)
@@ -166,6 +180,18 @@ inline void narrowLanes(const typename V::D (&d)[V::H], typename V::F& f) noexce
     using F = typename V::F;
     using Part [[maybe_unused]] = typename V::Part;  // for the generic forms
     if constexpr (V::H == 1) {
+#if defined(__AVX__)
+        if constexpr (V::kW == 4) {
+            f = (F)_mm256_cvtpd_ps((__m256d)d[0]);
+            return;
+        }
+#endif
+#if defined(__AVX512F__)
+        if constexpr (V::kW == 8) {
+            f = (F)_mm512_maskz_cvtpd_ps(0xFF, (__m512d)d[0]);
+            return;
+        }
+#endif
         f = convertLanes<F>(d[0]);
     } else if constexpr (V::kW == 2) {
 #if defined(ORVANE_FUSED_X86)
@@ -191,6 +217,12 @@ inline void narrowLanes(const typename V::D (&d)[V::H], typename V::F& f) noexce
 template <typename V>
 inline void roundToFloat(typename V::D& d) noexcept {
     using D = typename V::D;
+#if defined(__AVX512F__)
+    if constexpr (V::kW == 8) {
+        d = (D)_mm512_maskz_cvtps_pd(0xFF, _mm512_maskz_cvtpd_ps(0xFF, (__m512d)d));
+        return;
+    }
+#endif
 #if defined(__AVX__)
     if constexpr (V::kW == 4) {
         d = (D)_mm256_cvtps_pd(_mm256_cvtpd_ps((__m256d)d));
