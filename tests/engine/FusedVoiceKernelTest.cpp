@@ -41,9 +41,9 @@ const PianoCore& voicing() {
     return *core;
 }
 
-// How the fused voices of a test reach the kernel: as one group through the dispatcher (eight
-// lanes on processors with AVX2), as groups of the portable lanes, or one by one through
-// KeyVoice::render (test names end in 0, 1 and 2).
+// How the fused voices of a test reach the kernel: as one group through the dispatcher (the
+// wide lanes on processors with AVX2 or AVX-512), as groups of the portable lanes, or one by
+// one through KeyVoice::render (test names end in 0, 1 and 2).
 enum class Path { dispatched, portable, single };
 
 // Voices twice over: the "fused" set renders through the kernel, the "reference" set component
