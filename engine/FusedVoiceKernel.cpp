@@ -14,20 +14,20 @@ namespace {
 constexpr int kTine = 0;
 constexpr int kResonators = FusedVoiceLanes<1>::kResonators;
 
+// The widest lane set the processor (and the system, which must save the wide registers) runs:
+// AVX-512 needs its foundation (the 512-bit registers) and its 32 registers at 128 and 256 bits.
+const FusedVoiceKernel::LaneSet widest = [] {
 #if defined(ORVANE_WIDE_LANES)
-// Whether the processor (and the system, which must save the wide registers) runs AVX2.
-const bool wide = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-}();
-// ... and AVX-512: its foundation (the 512-bit registers) and its 32 registers at 128 and 256 bits.
-const bool widest = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0;
-}();
-#else
-const bool wide = false;
+    if (__builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0) {
+        return FusedVoiceKernel::LaneSet::avx512;
+    }
+    if (__builtin_cpu_supports("avx2") != 0) {
+        return FusedVoiceKernel::LaneSet::avx2;
+    }
 #endif
+    return FusedVoiceKernel::LaneSet::portable;
+}();
 
 bool silent(int countdown, float amplitude) {
     return countdown < 0 || amplitude == 0.0f;
@@ -47,28 +47,30 @@ bool FusedVoiceKernel::handles(const KeyVoice& voice) noexcept {
            held(*voice.bell2);
 }
 
-bool FusedVoiceKernel::wideLanes() noexcept {
-    return wide;
+FusedVoiceKernel::LaneSet FusedVoiceKernel::widestLanes() noexcept {
+    return widest;
 }
 
 void FusedVoiceKernel::render(KeyVoice* const* voices, int count, int channels,
                               float* const outputs[2], int stride) noexcept {
+    render(widest, voices, count, channels, outputs, stride);
+}
+
+void FusedVoiceKernel::render(LaneSet set, KeyVoice* const* voices, int count, int channels,
+                              float* const outputs[2], int stride) noexcept {
+    set = std::min(set, widest);
 #if defined(ORVANE_WIDE_LANES)
-    if (wide && count >= 3 && count <= kPortableLanes) {
+    const bool avx512 = set == LaneSet::avx512;
+    if (set != LaneSet::portable && count >= 3 && count <= kPortableLanes) {
         renderLanes<4>(voices, count, channels, outputs, stride,
-                       widest ? &runWidestFour : &runWideFour);
+                       avx512 ? &runWidestFour : &runWideFour);
         return;
     }
-    if (wide && count > kPortableLanes && count <= kLanes) {
-        renderLanes<8>(voices, count, channels, outputs, stride, widest ? &runWidest : &runWide);
+    if (set != LaneSet::portable && count > kPortableLanes && count <= kLanes) {
+        renderLanes<8>(voices, count, channels, outputs, stride, avx512 ? &runWidest : &runWide);
         return;
     }
 #endif
-    renderPortable(voices, count, channels, outputs, stride);
-}
-
-void FusedVoiceKernel::renderPortable(KeyVoice* const* voices, int count, int channels,
-                                      float* const outputs[2], int stride) noexcept {
     // Groups one after the other keep the voices' order in the mix.
     for (int done = 0; done < count;) {
         const int part = std::min(count - done, kPortableLanes);

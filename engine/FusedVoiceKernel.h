@@ -32,17 +32,20 @@ public:
     // mode. Other voices render component by component.
     static bool handles(const KeyVoice& voice) noexcept;
 
-    // Whether this processor runs the wide lanes.
-    static bool wideLanes() noexcept;
+    // The instruction sets the lanes are built for, each wider than the one before.
+    enum class LaneSet { portable, avx2, avx512 };
+    // The widest set this processor runs (portable where no wide lanes are built).
+    static LaneSet widestLanes() noexcept;
 
     // Renders one slice (frameCount of the voices' context) of `count` (up to kLanes) active
     // voices that share one context and mixes them, in the given order, into outputs[0] (and
-    // outputs[1] when channels is 2); updates their level and active flag.
+    // outputs[1] when channels is 2); updates their level and active flag. On the widest lanes.
     static void render(KeyVoice* const* voices, int count, int channels, float* const outputs[2],
                        int stride) noexcept;
-    // The same on the portable lanes only, four voices at a time (any count).
-    static void renderPortable(KeyVoice* const* voices, int count, int channels,
-                               float* const outputs[2], int stride) noexcept;
+    // The same on the given set, or the widest below it that this processor runs; the portable
+    // lanes take four voices at a time (any count).
+    static void render(LaneSet set, KeyVoice* const* voices, int count, int channels,
+                       float* const outputs[2], int stride) noexcept;
 
 private:
     template <int L>

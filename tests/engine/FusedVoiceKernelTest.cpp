@@ -41,10 +41,10 @@ const PianoCore& voicing() {
     return *core;
 }
 
-// How the fused voices of a test reach the kernel: as one group through the dispatcher (the
-// wide lanes on processors with AVX2 or AVX-512), as groups of the portable lanes, or one by
-// one through KeyVoice::render (test names end in 0, 1 and 2).
-enum class Path { dispatched, portable, single };
+// How the fused voices of a test reach the kernel: as one group on each lane set (a set the
+// processor lacks gives way to the widest it runs), or one by one through KeyVoice::render
+// (test names end in 0 to 3).
+enum class Path { avx512, avx2, portable, single };
 
 // Voices twice over: the "fused" set renders through the kernel, the "reference" set component
 // by component; every operation is applied to both.
@@ -109,11 +109,9 @@ public:
             ASSERT_TRUE(std::all_of(group.begin(), group.end(),
                                     [](KeyVoice* k) { return FusedVoiceKernel::handles(*k); }));
             const int count = static_cast<int>(group.size());
-            if (path == Path::portable) {
-                FusedVoiceKernel::renderPortable(group.data(), count, channels, fusedOut, stride);
-            } else {
-                FusedVoiceKernel::render(group.data(), count, channels, fusedOut, stride);
-            }
+            const auto lanes = static_cast<FusedVoiceKernel::LaneSet>(
+                static_cast<int>(FusedVoiceKernel::LaneSet::avx512) - static_cast<int>(path));
+            FusedVoiceKernel::render(lanes, group.data(), count, channels, fusedOut, stride);
         }
         ASSERT_EQ(out[0][0], out[1][0]) << "slice " << sliceCount;
         ASSERT_EQ(out[0][1], out[1][1]) << "slice " << sliceCount;
@@ -222,7 +220,7 @@ TEST_P(FusedVoiceKernelPaths, VoicesFallInactiveInTheSameSlice) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FusedVoiceKernel, FusedVoiceKernelPaths,
-                         ::testing::Values(Path::dispatched, Path::portable, Path::single));
+                         ::testing::Values(Path::avx512, Path::avx2, Path::portable, Path::single));
 
 // The whole-engine render of one piece twice: through the kernel and component by component.
 struct EnginePair {
