@@ -51,8 +51,10 @@ uninstall:
 clean:
 	rm -rf $(BUILD_DIR)
 
-# The 32-bit Windows module, cross-built with MinGW-w64 into build-win32/ and tested under Wine.
+# The Windows modules, cross-built with MinGW-w64 and tested under Wine: 32-bit into
+# build-win32/, 64-bit into build-win64/.
 WIN32_DIR ?= build-win32
+WIN64_DIR ?= build-win64
 WIN32_CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 # The module, the renderer, the test programs and the host program.
 WIN32_TARGETS ?= orvane-piano orvane-tests-engine orvane-tests-units orvane-tests-plugin \
@@ -63,21 +65,28 @@ WIN32_TARGETS ?= orvane-piano orvane-tests-engine orvane-tests-units orvane-test
 
 windows-deps:
 	@bash scripts/install-deps.sh windows
-	@bash scripts/build-win32-deps.sh $(WIN32_DIR)/deps
+	@bash scripts/build-win32-deps.sh $(WIN32_DIR)/deps i686
+	@bash scripts/build-win32-deps.sh $(WIN64_DIR)/deps x86_64
 
-windows: windows-deps
-	@cmake -S . -B $(WIN32_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.toolchain.cmake \
-	    -DORVANE_WIN32_DEPS_PREFIX=$(CURDIR)/$(WIN32_DIR)/deps/prefix \
+# windows-build <build dir>,<arch>: configures with cmake/mingw-<arch>.toolchain.cmake and builds.
+define windows-build
+	@cmake -S . -B $(1) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(2).toolchain.cmake \
+	    -DORVANE_WIN32_DEPS_PREFIX=$(CURDIR)/$(1)/deps/prefix \
 	    -DORVANE_GTEST_SOURCE_DIR=/usr/src/googletest \
 	    -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
 	    -DORVANE_BUILD_BENCH=OFF $(WIN32_CMAKE_FLAGS) > /dev/null
-	@cmake --build $(WIN32_DIR) -j $(JOBS) --target $(WIN32_TARGETS)
-	@cp $(WIN32_DIR)/plugin/orvane-piano.dll $(WIN32_DIR)/orvane-piano.dll
-	@echo "windows: $(WIN32_DIR)/orvane-piano.dll"
+	@cmake --build $(1) -j $(JOBS) --target $(WIN32_TARGETS)
+	@cp $(1)/plugin/orvane-piano.dll $(1)/orvane-piano.dll
+	@echo "windows: $(1)/orvane-piano.dll"
+endef
+
+windows: windows-deps
+	$(call windows-build,$(WIN32_DIR),i686)
+	$(call windows-build,$(WIN64_DIR),x86_64)
 
 # The Linux build renders the reference that the Windows renderer's output is compared with.
 test-windows: build windows
-	@LINUX_BUILD=$(abspath $(BUILD_DIR)) bash scripts/test-windows.sh $(WIN32_DIR)
+	@LINUX_BUILD=$(abspath $(BUILD_DIR)) bash scripts/test-windows.sh $(WIN32_DIR) $(WIN64_DIR)
 
 # Proof under stress: the suite under AddressSanitizer + UndefinedBehaviorSanitizer and the
 # libFuzzer targets for FUZZ_SECONDS each (one clang build, build-asan/), the thread stress

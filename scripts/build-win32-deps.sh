@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Builds the target libraries for 32-bit Windows from Debian's own source packages: libpng and
+# Builds the target libraries for Windows from Debian's own source packages: libpng and
 # FreeType for the editor, libsndfile for the renderer, at the versions of the release's main
-# archive, cross-compiled as static libraries with
-# cmake/mingw-i686.toolchain.cmake and installed into one prefix (zlib comes from
+# archive, cross-compiled as static libraries with the target's toolchain file
+# (cmake/mingw-<arch>.toolchain.cmake) and installed into one prefix (zlib comes from
 # libz-mingw-w64-dev). Skips the work when that prefix already holds the same versions.
 #
-# Usage: scripts/build-win32-deps.sh [deps dir]   (default: build-win32/deps)
+# Usage: scripts/build-win32-deps.sh [deps dir] [arch]
+#   arch: i686 (32-bit Windows, default build-win32/deps) or x86_64 (64-bit, build-win64/deps)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-deps_dir=$(mkdir -p "${1:-$root/build-win32/deps}" && cd "${1:-$root/build-win32/deps}" && pwd)
+arch=${2:-i686}
+case $arch in
+    i686) default_dir=$root/build-win32/deps ;;
+    x86_64) default_dir=$root/build-win64/deps ;;
+    *) echo "build-win32-deps: unknown arch '$arch' (i686, x86_64)" >&2; exit 2 ;;
+esac
+deps_dir=$(mkdir -p "${1:-$default_dir}" && cd "${1:-$default_dir}" && pwd)
 prefix=$deps_dir/prefix
-toolchain=$root/cmake/mingw-i686.toolchain.cmake
+toolchain=$root/cmake/mingw-$arch.toolchain.cmake
 jobs=${JOBS:-2}
 # shellcheck disable=SC1091
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
@@ -82,7 +89,7 @@ done
 
 stamp="$prefix/orvane-deps.stamp"
 want=$(for p in "${packages[@]}"; do echo "$p ${version[$p]}"; done
-       sha256sum "$toolchain" "$0" | awk '{print $1}')
+       sha256sum "$toolchain" "$root/cmake/mingw-common.toolchain.cmake" "$0" | awk '{print $1}')
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
     exit 0
 fi
@@ -116,12 +123,12 @@ build() { # build <name> <source dir> [cmake options]: configure, build and inst
     logged "$build.install.log" cmake --install "$build"
 }
 
-echo "build-win32-deps: libpng1.6 ${version[libpng1.6]}"
+echo "build-win32-deps ($arch): libpng1.6 ${version[libpng1.6]}"
 fetch libpng1.6
 build libpng "$deps_dir/src/libpng1.6" \
     -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DSKIP_INSTALL_PROGRAMS=ON
 
-echo "build-win32-deps: freetype ${version[freetype]}"
+echo "build-win32-deps ($arch): freetype ${version[freetype]}"
 fetch freetype
 # Without gzip support: the fonts come from memory uncompressed, and FreeType's private copy
 # of zlib would clash with libz at the link.
@@ -132,7 +139,7 @@ build freetype "$deps_dir/src/freetype" \
     -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 
-echo "build-win32-deps: libsndfile ${version[libsndfile]}"
+echo "build-win32-deps ($arch): libsndfile ${version[libsndfile]}"
 fetch libsndfile
 # WAV and the other uncompressed formats only: no codec libraries.
 build libsndfile "$deps_dir/src/libsndfile" \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, by set:
 #   (no argument)  the build, the demo and the tests, sanitizers and fuzzing included
-#   windows        the 32-bit Windows cross build and its tests under Wine
+#   windows        the 32-bit and 64-bit Windows cross builds and their tests under Wine
 #   bench          the peer instruments that bench/peers compares Orvane Piano with
 # Idempotent: packages already installed are left alone, and a ready machine costs one dpkg
 # query per package (plus, for windows, one 32-bit program start) and one line of output.
@@ -29,8 +29,9 @@ for set in "$@"; do
         windows)
             windows=true
             packages+=(
-                # cross toolchain for 32-bit Windows, the hosts' binary interface
+                # cross toolchains for 32-bit and 64-bit Windows (zlib for both)
                 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev
+                g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                 # the target libraries from Debian's source packages, GoogleTest from source
                 dpkg-dev googletest
                 # running the cross-built programs (wine32 lives in the i386 architecture)

@@ -31,6 +31,10 @@ static_assert(kIdentifyAnswer == 0x4E764566);
 static_assert(kDefaultUniqueId == 0x4E6F4566);
 static_assert(fourCharCode('q', 'n', '5', '8') == 0x716E3538);
 
+// Pointer-sized fields and returns are intptr_t: 32 bits on 32-bit Windows, 64 bits on 64-bit
+// Windows (LLP64, where long stays 32 bits) and on 64-bit Linux (LP64). No field is a long.
+static_assert(sizeof(intptr_t) == sizeof(void*));
+
 struct AEffect;
 
 using audioMasterCallback = intptr_t(VST2_CALLBACK*)(AEffect* effect, int32_t opcode, int32_t index,
@@ -150,6 +154,14 @@ static_assert(sizeof(VstMidiEvent) == 32);
 static_assert(offsetof(VstMidiEvent, midiData) == 24);
 static_assert(offsetof(VstMidiEvent, detune) == 28);
 static_assert(offsetof(VstEvents, events) == 2 * sizeof(intptr_t));
+#if INTPTR_MAX == INT32_MAX
+static_assert(offsetof(VstEvents, reserved) == 4);
+static_assert(sizeof(VstEvents) == 16);
+#elif INTPTR_MAX == INT64_MAX
+// 64-bit: the pointer-sized reserved word aligns to 8 after numEvents.
+static_assert(offsetof(VstEvents, reserved) == 8);
+static_assert(sizeof(VstEvents) == 32);
+#endif
 
 struct ERect {
     int16_t top;
