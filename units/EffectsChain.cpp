@@ -38,6 +38,128 @@ bool sameBits(const T& a, const T& b) noexcept {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// The coefficients of two units of one kind, each spread over its pair of lanes.
+struct PeakingPairCoefficients {
+    StereoPairFloats b;
+    StereoPairFloats a1;
+    StereoPairFloats a2;
+};
+struct ShelfPairCoefficients {
+    StereoPairFloats b;
+    StereoPairFloats a;
+};
+
+inline StereoPairFloats spread(float first, float second) noexcept {
+    return StereoPairFloats{first, first, second, second};
+}
+
+// The six stages skewed in time, so that one step runs them all side by side: stage s takes
+// sample t - 2s at step t. Stages of one kind share registers (band1 with band2, the low shelf
+// with the high shelf), and what a stage passed on two steps ago is the next stage's input: one
+// step apart, a stage would wait on a register its own output feeds at the step before. Each
+// stage still takes its samples in order through its own arithmetic, so its outputs and state
+// are those of the sample-by-sample chain, bit for bit.
+struct SkewedChain {
+    static constexpr int kSkew = 2;           // steps between a stage and the next
+    static constexpr int kDepth = 5 * kSkew;  // steps from a sample's first stage to its last
+
+    PeakingBand::Section<StereoPairFloats, PeakingPairCoefficients> bands;  // band1 | band2
+    ShelfFilter::MixedSection<StereoPairFloats, ShelfPairCoefficients, StereoPairMask>
+        shelves;  // lowShelf | highShelf
+    ShelfBiquad::Section<StereoFloats> hb;
+    OutputLevel::Section<StereoFloats> ol;
+    // what the stages passed on one step ago and two
+    StereoPairFloats banded{}, bandedBefore{};
+    StereoPairFloats shelved{}, shelvedBefore{};
+    StereoFloats biquadded{}, biquaddedBefore{};
+
+    // One step: x is sample t's input, and the output is sample t - kDepth's.
+    [[gnu::always_inline]] StereoFloats operator()(StereoFloats x) noexcept {
+        const StereoPairFloats bandsIn = joinStereo(x, firstStereo(shelvedBefore));
+        const StereoPairFloats shelvesIn = joinStereo(firstStereo(bandedBefore), biquaddedBefore);
+        const StereoFloats hbIn = secondStereo(bandedBefore);
+        const StereoFloats olIn = secondStereo(shelvedBefore);
+        bandedBefore = banded;
+        shelvedBefore = shelved;
+        biquaddedBefore = biquadded;
+        banded = bands(bandsIn);
+        shelved = shelves(shelvesIn);
+        biquadded = hb(hbIn);
+        return ol(olIn);
+    }
+
+    // A step of the pipeline's filling or draining, of n samples: stages with no sample at
+    // step t keep their state.
+    [[gnu::always_inline]] StereoFloats partialStep(StereoFloats x, int t, int n) noexcept {
+        auto runs = [t, n](int stage) {
+            return kSkew * stage <= t && t < n + kSkew * stage ? -1 : 0;
+        };
+        const StereoPairMask bandsRun = {runs(0), runs(0), runs(2), runs(2)};
+        const StereoPairMask shelvesRun = {runs(1), runs(1), runs(4), runs(4)};
+        const StereoPairFloats w1 = bands.w1;
+        const StereoPairFloats w2 = bands.w2;
+        const StereoPairFloats s = shelves.s;
+        const auto hbState = hb;
+        const auto olState = ol;
+        const StereoFloats y = (*this)(x);
+        bands.w1 = bandsRun ? bands.w1 : w1;
+        bands.w2 = bandsRun ? bands.w2 : w2;
+        shelves.s = shelvesRun ? shelves.s : s;
+        if (runs(3) == 0) {
+            hb = hbState;
+        }
+        if (runs(5) == 0) {
+            ol = olState;
+        }
+        return y;
+    }
+};
+
+// Where a stereo slice comes from and goes to.
+struct StereoIo {
+    const float* left;
+    const float* right;
+    float* outLeft;
+    float* outRight;
+    ptrdiff_t leftStride;
+    ptrdiff_t rightStride;
+    ptrdiff_t outLeftStride;
+    ptrdiff_t outRightStride;
+
+    StereoFloats input(int i) const noexcept {
+        return StereoFloats{left[i * leftStride], right[i * rightStride]};
+    }
+    void output(int i, StereoFloats y) const noexcept {
+        outLeft[i * outLeftStride] = y[0];
+        outRight[i * outRightStride] = y[1];
+    }
+};
+
+// Steps from..to - 1 of a slice of n samples, where the pipeline fills or drains. Apart from
+// the loop of full steps, so that loop keeps its registers.
+[[gnu::noinline]] void partialSteps(SkewedChain& chain, const StereoIo& io, int from, int to,
+                                    int n) noexcept {
+    for (int t = from; t < to; ++t) {
+        const StereoFloats y = chain.partialStep(t < n ? io.input(t) : StereoFloats{}, t, n);
+        if (t >= SkewedChain::kDepth) {
+            io.output(t - SkewedChain::kDepth, y);
+        }
+    }
+}
+
+// The n samples of a slice through the skewed chain.
+void runSkewed(SkewedChain& chain, const StereoIo io, int n) noexcept {
+    constexpr int kDepth = SkewedChain::kDepth;
+    const int filled = n < kDepth ? n : kDepth;
+    partialSteps(chain, io, 0, filled, n);
+    SkewedChain run = chain;  // a copy whose address nothing takes: it stays in registers
+    for (int t = filled; t < n; ++t) {
+        io.output(t - kDepth, run(io.input(t)));
+    }
+    chain = run;
+    partialSteps(chain, io, n, n + kDepth, n);
+}
+
 }  // namespace
 
 int EffectsChain::setup(int inputs, int outputs) {
@@ -201,14 +323,35 @@ bool EffectsChain::processSteadyStereo(const ChannelBuffers& in,
             chain(first);
         }
     } else {
-        Chain run = chain;  // a copy whose address nothing takes: its state stays in registers
-        for (int i = 0; i < n; ++i) {
-            const StereoFloats x = {left[i * leftStride], right[i * rightStride]};
-            const StereoFloats y = run(x);
-            outLeft[i * outLeftStride] = y[0];
-            outRight[i * outRightStride] = y[1];
-        }
-        chain = run;
+        SkewedChain skewed{
+            {{spread(chain.b1.k.b, chain.b2.k.b), spread(chain.b1.k.a1, chain.b2.k.a1),
+              spread(chain.b1.k.a2, chain.b2.k.a2)},
+             joinStereo(chain.b1.w1, chain.b2.w1),
+             joinStereo(chain.b1.w2, chain.b2.w2)},
+            {{spread(chain.ls.k.b, chain.hs.k.b), spread(chain.ls.k.a, chain.hs.k.a)},
+             StereoPairMask{0, 0, -1, -1},
+             joinStereo(chain.ls.s, chain.hs.s)},
+            chain.hb,
+            chain.ol,
+            {},
+            {},
+            {},
+            {},
+            {},
+            {}};
+        runSkewed(skewed,
+                  {left, right, outLeft, outRight, leftStride, rightStride, outLeftStride,
+                   outRightStride},
+                  n);
+        const SkewedChain& run = skewed;
+        chain.b1.w1 = firstStereo(run.bands.w1);
+        chain.b1.w2 = firstStereo(run.bands.w2);
+        chain.b2.w1 = secondStereo(run.bands.w1);
+        chain.b2.w2 = secondStereo(run.bands.w2);
+        chain.ls.s = firstStereo(run.shelves.s);
+        chain.hs.s = secondStereo(run.shelves.s);
+        chain.hb = run.hb;
+        chain.ol = run.ol;
     }
 
     band1.store(chain.b1);

@@ -25,10 +25,11 @@ public:
 
     // The filter of one channel (T float) or of both side by side (StereoFloats), coefficients
     // and state in hand, a sample at a time: the kernel's arithmetic, also run by loops that
-    // chain several units sample by sample.
-    template <typename T = float>
+    // chain several units sample by sample. K holds the coefficients as floats, or as lanes of
+    // T when the lanes are different bands.
+    template <typename T = float, typename K = Coefficients>
     struct Section {
-        Coefficients k;
+        K k;
         T w1{};
         T w2{};
 

@@ -32,16 +32,39 @@ public:
         T operator()(T in) noexcept {
             const T x = in + kAntiDenormal;
             const T u = k.b * x - k.a * s;
-            T y;
-            if constexpr (kHighShelf) {
-                y = u - s + x;
-            } else {
-                y = u + x + s;
-            }
+            const T y = kHighShelf ? highOutput(u, x, s) : lowOutput(u, x, s);
             s = u;
             return y;
         }
     };
+
+    // Low shelves and high shelves side by side in the lanes of T: a high shelf where the lane
+    // of `high` is -1, a low shelf where it is 0; coefficients K are lanes of T. Each lane
+    // computes what Section computes for its shelf.
+    template <typename T, typename K, typename M>
+    struct MixedSection {
+        K k;
+        M high;
+        T s{};
+
+        T operator()(T in) noexcept {
+            const T x = in + kAntiDenormal;
+            const T u = k.b * x - k.a * s;
+            const T y = high ? highOutput(u, x, s) : lowOutput(u, x, s);
+            s = u;
+            return y;
+        }
+    };
+
+    // The shelves' outputs from the one-pole's u, the input x and the state s.
+    template <typename T>
+    static T lowOutput(T u, T x, T s) noexcept {
+        return u + x + s;
+    }
+    template <typename T>
+    static T highOutput(T u, T x, T s) noexcept {
+        return u - s + x;
+    }
 
     ~ShelfFilter() override = default;
 

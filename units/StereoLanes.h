@@ -1,6 +1,11 @@
 #pragma once
 
+#include <cstdint>
 #include <type_traits>
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
 
 // Both channels of a stereo signal side by side in one vector register: the left in lane 0, the
 // right in lane 1. Every operation is the IEEE operation of each lane, so a lane computes
@@ -8,17 +13,42 @@
 typedef float StereoFloats __attribute__((vector_size(8)));
 typedef double StereoDoubles __attribute__((vector_size(16)));
 
+// Two stereo signals side by side (two units' channels in one register): the first in lanes 0
+// and 1, the second in lanes 2 and 3. Masks are -1 (all bits set) for true and 0 for false.
+typedef float StereoPairFloats __attribute__((vector_size(16)));
+typedef int32_t StereoPairMask __attribute__((vector_size(16)));
+
+// The two stereo signals of a pair, and the pair of two.
+inline StereoPairFloats joinStereo(StereoFloats first, StereoFloats second) noexcept {
+    return __builtin_shufflevector(first, second, 0, 1, 2, 3);
+}
+inline StereoFloats firstStereo(StereoPairFloats pair) noexcept {
+    return __builtin_shufflevector(pair, pair, 0, 1);
+}
+inline StereoFloats secondStereo(StereoPairFloats pair) noexcept {
+    return __builtin_shufflevector(pair, pair, 2, 3);
+}
+
 // The double lanes that hold what the float lanes T hold: double for a scalar float.
 template <typename T>
 using WideLanes = std::conditional_t<std::is_same_v<T, StereoFloats>, StereoDoubles, double>;
 
 // Lane by lane conversion between float and double (exact one way, rounded to nearest the
-// other); the plain conversion for scalars.
+// other); the plain conversion for scalars. On x86 one instruction converts both lanes (the
+// generic form converts them one at a time on some compilers).
 template <typename To, typename From>
 inline To convertStereo(const From& x) noexcept {
     if constexpr (std::is_arithmetic_v<From>) {
         return static_cast<To>(x);
     } else {
+#if defined(__SSE2__)
+        if constexpr (std::is_same_v<To, StereoDoubles>) {
+            return (StereoDoubles)_mm_cvtps_pd((__m128)joinStereo(x, StereoFloats{}));
+        } else {
+            return firstStereo((StereoPairFloats)_mm_cvtpd_ps((__m128d)x));
+        }
+#else
         return __builtin_convertvector(x, To);
+#endif
     }
 }

@@ -58,7 +58,8 @@ std::string running(const Values& v) {
 // Set 0 runs band1 (480 Hz, -2 dB, Q 0.85), the low shelf (95 Hz, -8.5 dB), band2 (180 Hz,
 // -2.5 dB, Q 0.3), the high biquad shelf (1900 Hz, +4 dB, slope 1.1), the high shelf (3200 Hz,
 // +16 dB) and the output level (-17 dB) in that order: the chain's output equals those six
-// units run one after the other, bit for bit, also across a change that glides.
+// units run one after the other, bit for bit, also across a change that glides and in blocks
+// shorter than the steps that the side-by-side loop needs to fill.
 TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     EffectsChain chain;
     ASSERT_EQ(chain.setup(2, 2), 0);
@@ -79,7 +80,9 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     prepare(highShelfBiquad, HighShelfBiquad::Settings{1900, 4, 1.1f, 1, 44100});
     prepare(highShelf, HighShelfFilter::Settings{3200, 16, 1, 44100});
     prepare(outputLevel, -17.0f, 0);
+    constexpr int kLengths[] = {256, 1, 7, 10, 11, 64, 9, 300};
     for (int block = 0; block < 40; ++block) {
+        const int length = kLengths[block % 8];
         if (block == 20) {  // the stage-2 gain and the output level change: both glide
             v[0] = -4.0f;
             v[24] = -12.0f;
@@ -87,7 +90,7 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
             lowShelf.setParameters({95, -4, 1, 44100});
             outputLevel.setParameters(-12, 0);
         }
-        std::vector<float> l = noise(256, 100 + block), r = noise(256, 200 + block);
+        std::vector<float> l = noise(length, 100 + block), r = noise(length, 200 + block);
         std::vector<float> refL = l, refR = r;
         processChain(chain, l, r);
         processStereo(band1, refL, refR);
