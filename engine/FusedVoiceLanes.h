@@ -341,7 +341,24 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         y = on[r] ? y : zero;
     };
 
-    for (int i = 0; i < n; ++i) {
+    // A sample's way through the voice, in three parts. A step of the loop runs the first part
+    // for sample i, the second for i - 1 and the third for i - 2: the parts of one step do not
+    // wait on each other, and each part still takes its samples in order, so every lane
+    // computes what it computed sample by sample.
+    struct TineOut {
+        F x;      // the hammer pulse
+        F thump;  // the thump low-pass
+        F tine;   // the tine
+        D xd[H];  // the pulse as doubles
+    };
+    struct BellOut {
+        F tine;
+        F thump;
+        F bells;  // the bells' sum
+    };
+
+    // hammer, thump and tine
+    auto tinePart = [&]() -> TineOut {
         // hammer → buffer 0
         F x = zero;
         if constexpr (Pulse) {
@@ -359,14 +376,20 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         const F th = x - tq * tb - tl;
         tb = tb + tf * th;
         tl = tl + tf * tb;
-        const F thump = tg * tl;
+        TineOut p;
+        p.x = x;
+        p.thump = tg * tl;
 
         // tine → buffer 1
-        D xd[H];
-        widenLanes<V>(x, xd);
-        F tine;
-        ring(0, xd, tine);
+        widenLanes<V>(x, p.xd);
+        ring(0, p.xd, p.tine);
+        return p;
+    };
 
+    // damper and bells
+    auto bellPart = [&](const TineOut& p) -> BellOut {
+        const F x = p.x;
+        const F tine = p.tine;
         // damper contact of the released tine: added to buffer 0 where the tine swings below 0
         F xb = x;
         if constexpr (Damper) {
@@ -395,7 +418,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
                 widenLanes<V>(xb, xbd);
             } else {
                 for (int h = 0; h < H; ++h) {
-                    xbd[h] = xd[h];
+                    xbd[h] = p.xd[h];
                 }
             }
             F bell1, bell2;
@@ -403,13 +426,17 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             ring(2, xbd, bell2);
             bells = bell1 + bell2;
         }
+        return {tine, p.thump, bells};
+    };
 
+    // pickup, output high-pass and level of sample i
+    auto outputPart = [&](const BellOut& p, int i) {
         // pickup → buffer 5; without bells the last term is (0 + 0)·y, which adds nothing
-        const F px = tine + thump + offset;
+        const F px = p.tine + p.thump + offset;
         const F py = 1.0f / (1.0f + px * px);
         F picked = py + bias;
         if constexpr (Bells) {
-            picked = picked + bells * py;
+            picked = picked + p.bells * py;
         }
 
         // output high-pass, in place on buffer 5
@@ -425,6 +452,25 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         died |= peak < kFusedSilenceLevel;
 
         storeLanes(ys + i * L, out);
+    };
+
+    // the pipeline fills, runs and drains
+    if (n == 1) {
+        outputPart(bellPart(tinePart()), 0);
+    } else if (n > 1) {
+        TineOut tined = tinePart();
+        BellOut belled = bellPart(tined);
+        tined = tinePart();
+        for (int i = 2; i < n; ++i) {
+            const TineOut nextTined = tinePart();
+            const BellOut nextBelled = bellPart(tined);
+            outputPart(belled, i - 2);
+            tined = nextTined;
+            belled = nextBelled;
+        }
+        const BellOut lastBelled = bellPart(tined);
+        outputPart(belled, n - 2);
+        outputPart(lastBelled, n - 1);
     }
 
     storeLanes(s.time, t);
