@@ -64,8 +64,7 @@ struct SkewedChain {
     static constexpr int kDepth = 5 * kSkew;  // steps from a sample's first stage to its last
 
     PeakingBand::Section<StereoPairFloats, PeakingPairCoefficients> bands;  // band1 | band2
-    ShelfFilter::MixedSection<StereoPairFloats, ShelfPairCoefficients, StereoPairMask>
-        shelves;  // lowShelf | highShelf
+    ShelfFilter::PairSection<ShelfPairCoefficients> shelves;                // lowShelf | highShelf
     ShelfBiquad::Section<StereoFloats> hb;
     OutputLevel::Section<StereoFloats> ol;
     // what the stages passed on one step ago and two
@@ -329,7 +328,6 @@ bool EffectsChain::processSteadyStereo(const ChannelBuffers& in,
              joinStereo(chain.b1.w1, chain.b2.w1),
              joinStereo(chain.b1.w2, chain.b2.w2)},
             {{spread(chain.ls.k.b, chain.hs.k.b), spread(chain.ls.k.a, chain.hs.k.a)},
-             StereoPairMask{0, 0, -1, -1},
              joinStereo(chain.ls.s, chain.hs.s)},
             chain.hb,
             chain.ol,

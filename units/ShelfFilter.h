@@ -32,39 +32,36 @@ public:
         T operator()(T in) noexcept {
             const T x = in + kAntiDenormal;
             const T u = k.b * x - k.a * s;
-            const T y = kHighShelf ? highOutput(u, x, s) : lowOutput(u, x, s);
+            T y;
+            if constexpr (kHighShelf) {
+                y = u - s + x;
+            } else {
+                y = u + x + s;
+            }
             s = u;
             return y;
         }
     };
 
-    // Low shelves and high shelves side by side in the lanes of T: a high shelf where the lane
-    // of `high` is -1, a low shelf where it is 0; coefficients K are lanes of T. Each lane
-    // computes what Section computes for its shelf.
-    template <typename T, typename K, typename M>
-    struct MixedSection {
+    // A low shelf in the first stereo pair of lanes and a high shelf in the second, coefficients
+    // K spread over the lanes, each lane computing what Section computes for its shelf. The high
+    // shelf's u - s + x is taken as u + (-s) + x, which is the same sum to the bit, so that both
+    // outputs are one sum of lanes picked from x, -s and s.
+    template <typename K>
+    struct PairSection {
         K k;
-        M high;
-        T s{};
+        StereoPairFloats s{};
 
-        T operator()(T in) noexcept {
-            const T x = in + kAntiDenormal;
-            const T u = k.b * x - k.a * s;
-            const T y = high ? highOutput(u, x, s) : lowOutput(u, x, s);
+        StereoPairFloats operator()(StereoPairFloats in) noexcept {
+            const StereoPairFloats x = in + kAntiDenormal;
+            const StereoPairFloats u = k.b * x - k.a * s;
+            const StereoPairFloats first = __builtin_shufflevector(x, -s, 0, 1, 6, 7);
+            const StereoPairFloats second = __builtin_shufflevector(s, x, 0, 1, 6, 7);
+            const StereoPairFloats y = u + first + second;
             s = u;
             return y;
         }
     };
-
-    // The shelves' outputs from the one-pole's u, the input x and the state s.
-    template <typename T>
-    static T lowOutput(T u, T x, T s) noexcept {
-        return u + x + s;
-    }
-    template <typename T>
-    static T highOutput(T u, T x, T s) noexcept {
-        return u - s + x;
-    }
 
     ~ShelfFilter() override = default;
 
