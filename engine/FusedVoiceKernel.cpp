@@ -59,27 +59,39 @@ void FusedVoiceKernel::render(KeyVoice* const* voices, int count, int channels,
 void FusedVoiceKernel::render(LaneSet set, KeyVoice* const* voices, int count, int channels,
                               float* const outputs[2], int stride) noexcept {
     set = std::min(set, widest);
-#if defined(ORVANE_WIDE_LANES)
-    const bool avx512 = set == LaneSet::avx512;
-    if (set != LaneSet::portable && count >= 3 && count <= kPortableLanes) {
-        renderLanes<4>(voices, count, channels, outputs, stride,
-                       avx512 ? &runWidestFour : &runWideFour);
-        return;
-    }
-    if (set != LaneSet::portable && count > kPortableLanes && count <= kLanes) {
-        renderLanes<8>(voices, count, channels, outputs, stride, avx512 ? &runWidest : &runWide);
-        return;
-    }
-#endif
-    // Groups one after the other keep the voices' order in the mix.
+    // Groups one after the other keep the voices' order in the mix: each as wide as the
+    // voices left fill.
     for (int done = 0; done < count;) {
-        const int part = std::min(count - done, kPortableLanes);
+        KeyVoice* const* group = voices + done;
+        const int rest = count - done;
+#if defined(ORVANE_WIDE_LANES)
+        const bool avx512 = set == LaneSet::avx512;
+        if (avx512 && rest > kWideLanes) {
+            const int part = std::min(rest, kLanes);
+            renderLanes<16>(group, part, channels, outputs, stride, &runWidestSixteen);
+            done += part;
+            continue;
+        }
+        if (set != LaneSet::portable && rest > kPortableLanes) {
+            const int part = std::min(rest, kWideLanes);
+            renderLanes<8>(group, part, channels, outputs, stride, avx512 ? &runWidest : &runWide);
+            done += part;
+            continue;
+        }
+        if (set != LaneSet::portable && rest >= 3) {
+            renderLanes<4>(group, rest, channels, outputs, stride,
+                           avx512 ? &runWidestFour : &runWideFour);
+            done += rest;
+            continue;
+        }
+#endif
+        const int part = std::min(rest, kPortableLanes);
         if (part == 1) {
-            renderLanes<1>(voices + done, 1, channels, outputs, stride, &renderFusedLanes<1, 1>);
+            renderLanes<1>(group, 1, channels, outputs, stride, &renderFusedLanes<1, 1>);
         } else if (part == 2) {
-            renderLanes<2>(voices + done, 2, channels, outputs, stride, &renderFusedLanes<2, 2>);
+            renderLanes<2>(group, 2, channels, outputs, stride, &renderFusedLanes<2, 2>);
         } else {
-            renderLanes<4>(voices + done, part, channels, outputs, stride, &renderFusedLanes<4, 2>);
+            renderLanes<4>(group, part, channels, outputs, stride, &renderFusedLanes<4, 2>);
         }
         done += part;
     }

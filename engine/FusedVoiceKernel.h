@@ -24,7 +24,8 @@ struct FusedVoiceLanes;
 // both loops keep their state in its 32 registers (chosen once, at load time).
 class FusedVoiceKernel {
 public:
-    static constexpr int kLanes = 8;          // the most voices one call takes
+    static constexpr int kLanes = 16;         // the most voices one call takes
+    static constexpr int kWideLanes = 8;      // voices per loop on AVX2
     static constexpr int kPortableLanes = 4;  // voices per loop without the wide lanes
 
     // Whether the voice's network is the one the kernel computes: initialised, thump filter in
@@ -57,7 +58,9 @@ private:
     // The eight- and four-lane loops and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
     static void runWide(FusedVoiceLanes<8>& lanes) noexcept;
     static void runWideFour(FusedVoiceLanes<4>& lanes) noexcept;
-    // The eight- and four-lane loops and mix compiled for AVX-512 (FusedVoiceKernelWidest.cpp).
+    // The sixteen-, eight- and four-lane loops and mix compiled for AVX-512
+    // (FusedVoiceKernelWidest.cpp).
+    static void runWidestSixteen(FusedVoiceLanes<16>& lanes) noexcept;
     static void runWidest(FusedVoiceLanes<8>& lanes) noexcept;
     static void runWidestFour(FusedVoiceLanes<4>& lanes) noexcept;
 };

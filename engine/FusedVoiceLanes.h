@@ -161,8 +161,18 @@ inline void widenLanes(const typename V::F& f, typename V::D (&d)[V::H]) noexcep
         d[0] = __builtin_convertvector((Part)__builtin_shufflevector(f, f, 0, 1), D);
         d[1] = __builtin_convertvector((Part)__builtin_shufflevector(f, f, 2, 3), D);
 #endif
+    } else if constexpr (V::kW == 8) {
+#if defined(__AVX512F__)
+        typedef float Half __attribute__((vector_size(32)));
+        const Half lo = __builtin_shufflevector(f, f, 0, 1, 2, 3, 4, 5, 6, 7);
+        const Half hi = __builtin_shufflevector(f, f, 8, 9, 10, 11, 12, 13, 14, 15);
+        d[0] = (D)_mm512_maskz_cvtps_pd(0xFF, (__m256)lo);
+        d[1] = (D)_mm512_maskz_cvtps_pd(0xFF, (__m256)hi);
+#else
+        static_assert(V::kW != 8, "parts of eight lanes need AVX-512");
+#endif
     } else {
-        static_assert(V::kW == 4, "parts of one, two or four lanes");
+        static_assert(V::kW == 4, "parts of one, two, four or eight lanes");
 #if defined(__AVX__)
         const __m256 v = (__m256)f;
         d[0] = (D)_mm256_cvtps_pd(_mm256_castps256_ps128(v));
@@ -200,6 +210,13 @@ inline void narrowLanes(const typename V::D (&d)[V::H], typename V::F& f) noexce
         const Part lo = __builtin_convertvector(d[0], Part);
         const Part hi = __builtin_convertvector(d[1], Part);
         f = __builtin_shufflevector(lo, hi, 0, 1, 2, 3);
+#endif
+    } else if constexpr (V::kW == 8) {
+#if defined(__AVX512F__)
+        typedef float Half __attribute__((vector_size(32)));
+        const Half lo = (Half)_mm512_maskz_cvtpd_ps(0xFF, (__m512d)d[0]);
+        const Half hi = (Half)_mm512_maskz_cvtpd_ps(0xFF, (__m512d)d[1]);
+        f = __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
 #endif
     } else {
 #if defined(__AVX__)
@@ -325,7 +342,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     I died = {};
 
     // One resonator step of every lane for input xd: the output y as floats.
-    auto ring = [&](int r, const D(&xd)[H], F& y) {
+    auto ring = [&](int r, const D(&xd)[H], F& y) __attribute__((always_inline)) {
         D out[H];
         for (int h = 0; h < H; ++h) {
             const D v = k[r][h] * (z1[r][h] + xd[h]);
@@ -358,7 +375,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     };
 
     // hammer, thump and tine
-    auto tinePart = [&]() -> TineOut {
+    auto tinePart = [&]() __attribute__((always_inline))->TineOut {
         // hammer → buffer 0
         F x = zero;
         if constexpr (Pulse) {
@@ -387,7 +404,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     };
 
     // damper and bells
-    auto bellPart = [&](const TineOut& p) -> BellOut {
+    auto bellPart = [&](const TineOut& p) __attribute__((always_inline))->BellOut {
         const F x = p.x;
         const F tine = p.tine;
         // damper contact of the released tine: added to buffer 0 where the tine swings below 0
@@ -430,7 +447,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     };
 
     // pickup, output high-pass and level of sample i
-    auto outputPart = [&](const BellOut& p, int i) {
+    auto outputPart = [&](const BellOut& p, int i) __attribute__((always_inline)) {
         // pickup → buffer 5; without bells the last term is (0 + 0)·y, which adds nothing
         const F px = p.tine + p.thump + offset;
         const F py = 1.0f / (1.0f + px * px);
@@ -492,12 +509,13 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     storeLanes(s.died, died);
 }
 
-// The lanes of L samples from i on, lane by lane: the transpose of the L sample vectors.
+// The lanes of L samples from i on, lane by lane: the transpose of the L sample vectors, which
+// lie `row` floats apart.
 template <int L, typename F>
-inline void transposeLanes(const float* ys, F (&w)[L]) noexcept {
+inline void transposeLanes(const float* ys, F* w, int row = L) noexcept {
     F v[L];
     for (int j = 0; j < L; ++j) {
-        loadLanes(v[j], ys + j * L);
+        loadLanes(v[j], ys + j * row);
     }
     if constexpr (L == 4) {
         const F t0 = __builtin_shufflevector(v[0], v[1], 0, 4, 1, 5);
@@ -543,17 +561,24 @@ void mixFusedLanes(const FusedVoiceLanes<L>& s, const float* ys) noexcept {
     }
     const int n = s.frames;
     int i = 0;
-    if constexpr (L == 4 || L == 8) {
+    if constexpr (L == 4 || L == 8 || L == 16) {
         if (s.stride == 1) {
-            using F = typename FusedVectors<L, W>::F;
+            // T samples at a time, T = L up to eight lanes; sixteen lanes as two blocks of eight
+            constexpr int T = L < 8 ? L : 8;
+            using F = typename FusedVectors<T, T>::F;
             F left[L], right[L];
             for (int l = 0; l < L; ++l) {
                 left[l] = s.gainLeft[l] + F{};
                 right[l] = s.gainRight[l] + F{};
             }
-            for (; i + L <= n; i += L) {
+            for (; i + T <= n; i += T) {
                 F w[L];
-                transposeLanes<L>(ys + i * L, w);
+                if constexpr (L == 16) {
+                    transposeLanes<8>(ys + i * L, w, L);
+                    transposeLanes<8>(ys + i * L + 8, w + 8, L);
+                } else {
+                    transposeLanes<L>(ys + i * L, w);
+                }
                 F o0, o1;
                 loadLanes(o0, out0 + i);
                 if (stereo) {

@@ -169,39 +169,46 @@ TEST_P(FusedVoiceKernelPaths, RestrikesAndReleasesAtAnySliceBoundary) {
 }
 
 TEST_P(FusedVoiceKernelPaths, LanesOfEveryPulseOrderAndState) {
-    // Eight lanes that differ in everything the kernel decides per lane: pulse orders 1 to 7
-    // (7 is beyond the voicing's range), pulses starting while others have ended, released
-    // tines, bells or a tine silent in one lane while the others ring, a silent tine revived,
-    // velocity curves 0 and 7; mixed into one, two or three channels (the third unmixed), on
-    // interleaved frames every other slice.
+    // Eight lanes, then thirteen (the widest groups take sixteen), that differ in everything the
+    // kernel decides per lane: pulse orders 1 to 7 (7 is beyond the voicing's range), pulses
+    // starting while others have ended, released tines, bells or a tine silent in one lane while
+    // the others ring, a silent tine revived, velocity curves 0 and 7; mixed into one, two or
+    // three channels (the third unmixed), on interleaved frames every other slice.
     const PianoCore& c = voicing();
-    for (const int channels : {1, 2, 3}) {
-        Twins t(8, GetParam());
-        t.slicesChannels = channels;
-        t.slicesStride = 2;
-        for (int l = 0; l < 8; ++l) {
-            const int note = 24 + 11 * l;
-            NoteConfiguration v = c.noteConfiguration(note);
-            v.hammerOrder = 1 + l % 7;
-            v.velocityCurve = l % 3 == 0 ? 0 : 7;
-            if (l == 2) {
-                v.bellRingTime = 0.002f;  // 88 samples: silent after the first slices
+    for (const int lanes : {8, 13}) {
+        for (const int channels : {1, 2, 3}) {
+            Twins t(lanes, GetParam());
+            t.slicesChannels = channels;
+            t.slicesStride = 2;
+            for (int l = 0; l < lanes; ++l) {
+                const int note = 24 + 88 / lanes * l;
+                NoteConfiguration v = c.noteConfiguration(note);
+                v.hammerOrder = 1 + l % 7;
+                v.velocityCurve = l % 3 == 0 ? 0 : 7;
+                if (l % 8 == 2) {
+                    v.bellRingTime = 0.002f;  // 88 samples: silent after the first slices
+                }
+                if (l % 8 == 3) {
+                    v.tineRingTime = 0.02f;  // 882 samples: silent, then revived by the re-strike
+                }
+                t.strike(l, note, v, 0.3f + 0.05f * static_cast<float>(l));
             }
-            if (l == 3) {
-                v.tineRingTime = 0.02f;  // 882 samples: silent, then revived by the re-strike
-            }
-            t.strike(l, note, v, 0.3f + 0.09f * static_cast<float>(l));
+            auto each = [&t, lanes](int first, auto op) {
+                for (int l = first; l < lanes; l += 8) {
+                    t.each(l, op);
+                }
+            };
+            t.slices(3);
+            each(1, [](KeyVoice& k) { k.release(); });
+            each(6, [](KeyVoice& k) { k.release(); });
+            t.slice(200);
+            each(3, [](KeyVoice& k) { k.trigger(); });
+            t.slices(20, 97);
+            each(0, [](KeyVoice& k) { k.release(); });
+            each(5, [](KeyVoice& k) { k.trigger(); });
+            t.slices(20);
+            EXPECT_GT(t.peak, 1e-3);
         }
-        t.slices(3);
-        t.each(1, [](KeyVoice& k) { k.release(); });
-        t.each(6, [](KeyVoice& k) { k.release(); });
-        t.slice(200);
-        t.each(3, [](KeyVoice& k) { k.trigger(); });
-        t.slices(20, 97);
-        t.each(0, [](KeyVoice& k) { k.release(); });
-        t.each(5, [](KeyVoice& k) { k.trigger(); });
-        t.slices(20);
-        EXPECT_GT(t.peak, 1e-3);
     }
 }
 
