@@ -262,6 +262,14 @@ bool EffectsChain::processSteadyStereo(const ChannelBuffers& in,
     if (overlaps(out[0], in[1], n) || overlaps(out[0], out[1], n) || overlaps(out[1], in[0], n)) {
         return false;
     }
+    // The skewed loop below reads a channel's input up to ten samples ahead of the output it
+    // writes: a channel runs either in place or between buffers apart.
+    for (int c = 0; c < 2; ++c) {
+        const bool inPlace = in[c].samples == out[c].samples && in[c].stride == out[c].stride;
+        if (!inPlace && overlaps(in[c], out[c], n)) {
+            return false;
+        }
+    }
 
     // The six sections, a sample through all of them at a time.
     struct Chain {

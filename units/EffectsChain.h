@@ -54,9 +54,10 @@ public:
 private:
     // The voicing's own stage line-up (band1, low shelf, band2, high-shelf biquad, high shelf,
     // output level) on two channels, every filter past its glide: all six units in one loop,
-    // sample by sample, both channels side by side, each unit's arithmetic unchanged, so the
-    // result is the stage-by-stage one to the bit. Answers false, touching nothing, where
-    // another line-up, a glide, other buffers or channel counts need the stage-by-stage run.
+    // skewed in time so that one step runs every stage on its own sample, both channels side by
+    // side, each unit's arithmetic unchanged, so the result is the stage-by-stage one to the
+    // bit. Answers false, touching nothing, where another line-up, a glide, other buffers or
+    // channel counts need the stage-by-stage run.
     bool processSteadyStereo(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
 
     // Calls f on every unit in member order.

@@ -104,6 +104,51 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     }
 }
 
+// An output that overlaps its own channel's input a few samples later (or earlier) sees the
+// input overwritten as the stage-by-stage run overwrites it.
+TEST(EffectsChain, OverlappingChannelBuffersGiveTheStageByStageRun) {
+    for (const int shift : {3, -3}) {
+        constexpr int kFrames = 64;
+        constexpr int kMargin = 3;
+        EffectsChain chain;
+        ASSERT_EQ(chain.setup(2, 2), 0);
+        configure(chain, kSetZero);
+        PeakingBand band1, band2;
+        LowShelfFilter lowShelf;
+        HighShelfBiquad highShelfBiquad;
+        HighShelfFilter highShelf;
+        OutputLevel outputLevel;
+        auto prepare = [](auto& unit, auto... settings) {
+            unit.setup(2, 2);
+            unit.setParameters(settings...);
+        };
+        prepare(band1, PeakingBand::Settings{480, -2, 0.85f, 1, 44100});
+        prepare(lowShelf, LowShelfFilter::Settings{95, -8.5f, 1, 44100});
+        prepare(band2, PeakingBand::Settings{180, -2.5f, 0.3f, 1, 44100});
+        prepare(highShelfBiquad, HighShelfBiquad::Settings{1900, 4, 1.1f, 1, 44100});
+        prepare(highShelf, HighShelfFilter::Settings{3200, 16, 1, 44100});
+        prepare(outputLevel, -17.0f, 0);
+        std::vector<float> l = noise(kFrames + 2 * kMargin, 7), r = noise(kFrames + 2 * kMargin, 8);
+        std::vector<float> refL = l, refR = r;
+        auto buffers = [](std::vector<float>& left, std::vector<float>& right, int at) {
+            return stereo(left.data() + at, right.data() + at, kFrames);
+        };
+        const ChannelBuffers in = buffers(l, r, kMargin);
+        const ChannelBuffers out = buffers(l, r, kMargin + shift);
+        EXPECT_EQ(chain.process(in, out), 0);
+        const ChannelBuffers refIn = buffers(refL, refR, kMargin);
+        const ChannelBuffers refOut = buffers(refL, refR, kMargin + shift);
+        band1.process(refIn, refOut);
+        lowShelf.process(refOut, refOut);
+        band2.process(refOut, refOut);
+        highShelfBiquad.process(refOut, refOut);
+        highShelf.process(refOut, refOut);
+        outputLevel.process(refOut, refOut);
+        EXPECT_EQ(l, refL) << shift;
+        EXPECT_EQ(r, refR) << shift;
+    }
+}
+
 // Switches, selects and gains decide which units run (set 0: the six above). A stage whose shelf
 // has exactly 0 dB does not run, but a cascade selected in its place does; the output level runs
 // unless exactly 0 dB.
