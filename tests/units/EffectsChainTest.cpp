@@ -53,6 +53,41 @@ std::string running(const Values& v) {
     return marks;
 }
 
+// Set 0's six units on their own, run one after the other as the chain runs them: band1 from
+// in to out, the rest in place on out.
+struct SetZeroUnits {
+    PeakingBand band1, band2;
+    LowShelfFilter lowShelf;
+    HighShelfBiquad highShelfBiquad;
+    HighShelfFilter highShelf;
+    OutputLevel outputLevel;
+
+    SetZeroUnits() {
+        auto prepare = [](auto& unit, auto... settings) {
+            unit.setup(2, 2);
+            unit.setParameters(settings...);
+        };
+        prepare(band1, PeakingBand::Settings{480, -2, 0.85f, 1, 44100});
+        prepare(lowShelf, LowShelfFilter::Settings{95, -8.5f, 1, 44100});
+        prepare(band2, PeakingBand::Settings{180, -2.5f, 0.3f, 1, 44100});
+        prepare(highShelfBiquad, HighShelfBiquad::Settings{1900, 4, 1.1f, 1, 44100});
+        prepare(highShelf, HighShelfFilter::Settings{3200, 16, 1, 44100});
+        prepare(outputLevel, -17.0f, 0);
+    }
+    void process(const ChannelBuffers& in, const ChannelBuffers& out) {
+        band1.process(in, out);
+        lowShelf.process(out, out);
+        band2.process(out, out);
+        highShelfBiquad.process(out, out);
+        highShelf.process(out, out);
+        outputLevel.process(out, out);
+    }
+    void process(std::vector<float>& left, std::vector<float>& right) {
+        const ChannelBuffers b = stereo(left.data(), right.data(), static_cast<int>(left.size()));
+        process(b, b);
+    }
+};
+
 }  // namespace
 
 // Set 0 runs band1 (480 Hz, -2 dB, Q 0.85), the low shelf (95 Hz, -8.5 dB), band2 (180 Hz,
@@ -65,21 +100,7 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     ASSERT_EQ(chain.setup(2, 2), 0);
     Values v = kSetZero;
     configure(chain, v);
-    PeakingBand band1, band2;
-    LowShelfFilter lowShelf;
-    HighShelfBiquad highShelfBiquad;
-    HighShelfFilter highShelf;
-    OutputLevel outputLevel;
-    auto prepare = [](auto& unit, auto... settings) {
-        unit.setup(2, 2);
-        unit.setParameters(settings...);
-    };
-    prepare(band1, PeakingBand::Settings{480, -2, 0.85f, 1, 44100});
-    prepare(lowShelf, LowShelfFilter::Settings{95, -8.5f, 1, 44100});
-    prepare(band2, PeakingBand::Settings{180, -2.5f, 0.3f, 1, 44100});
-    prepare(highShelfBiquad, HighShelfBiquad::Settings{1900, 4, 1.1f, 1, 44100});
-    prepare(highShelf, HighShelfFilter::Settings{3200, 16, 1, 44100});
-    prepare(outputLevel, -17.0f, 0);
+    SetZeroUnits units;
     constexpr int kLengths[] = {256, 1, 7, 10, 11, 64, 9, 300};
     for (int block = 0; block < 40; ++block) {
         const int length = kLengths[block % 8];
@@ -87,18 +108,13 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
             v[0] = -4.0f;
             v[24] = -12.0f;
             configure(chain, v);
-            lowShelf.setParameters({95, -4, 1, 44100});
-            outputLevel.setParameters(-12, 0);
+            units.lowShelf.setParameters({95, -4, 1, 44100});
+            units.outputLevel.setParameters(-12, 0);
         }
         std::vector<float> l = noise(length, 100 + block), r = noise(length, 200 + block);
         std::vector<float> refL = l, refR = r;
         processChain(chain, l, r);
-        processStereo(band1, refL, refR);
-        processStereo(lowShelf, refL, refR);
-        processStereo(band2, refL, refR);
-        processStereo(highShelfBiquad, refL, refR);
-        processStereo(highShelf, refL, refR);
-        processStereo(outputLevel, refL, refR);
+        units.process(refL, refR);
         ASSERT_EQ(l, refL) << block;
         ASSERT_EQ(r, refR) << block;
     }
@@ -113,21 +129,7 @@ TEST(EffectsChain, OverlappingChannelBuffersGiveTheStageByStageRun) {
         EffectsChain chain;
         ASSERT_EQ(chain.setup(2, 2), 0);
         configure(chain, kSetZero);
-        PeakingBand band1, band2;
-        LowShelfFilter lowShelf;
-        HighShelfBiquad highShelfBiquad;
-        HighShelfFilter highShelf;
-        OutputLevel outputLevel;
-        auto prepare = [](auto& unit, auto... settings) {
-            unit.setup(2, 2);
-            unit.setParameters(settings...);
-        };
-        prepare(band1, PeakingBand::Settings{480, -2, 0.85f, 1, 44100});
-        prepare(lowShelf, LowShelfFilter::Settings{95, -8.5f, 1, 44100});
-        prepare(band2, PeakingBand::Settings{180, -2.5f, 0.3f, 1, 44100});
-        prepare(highShelfBiquad, HighShelfBiquad::Settings{1900, 4, 1.1f, 1, 44100});
-        prepare(highShelf, HighShelfFilter::Settings{3200, 16, 1, 44100});
-        prepare(outputLevel, -17.0f, 0);
+        SetZeroUnits units;
         std::vector<float> l = noise(kFrames + 2 * kMargin, 7), r = noise(kFrames + 2 * kMargin, 8);
         std::vector<float> refL = l, refR = r;
         auto buffers = [](std::vector<float>& left, std::vector<float>& right, int at) {
@@ -138,14 +140,34 @@ TEST(EffectsChain, OverlappingChannelBuffersGiveTheStageByStageRun) {
         EXPECT_EQ(chain.process(in, out), 0);
         const ChannelBuffers refIn = buffers(refL, refR, kMargin);
         const ChannelBuffers refOut = buffers(refL, refR, kMargin + shift);
-        band1.process(refIn, refOut);
-        lowShelf.process(refOut, refOut);
-        band2.process(refOut, refOut);
-        highShelfBiquad.process(refOut, refOut);
-        highShelf.process(refOut, refOut);
-        outputLevel.process(refOut, refOut);
+        units.process(refIn, refOut);
         EXPECT_EQ(l, refL) << shift;
         EXPECT_EQ(r, refR) << shift;
+    }
+}
+
+// A slice that holds one value repeats the settled chain's outputs; one sample off that value,
+// wherever it lies in the slice and in either channel, makes the slice run in full.
+TEST(EffectsChain, OneDifferingSampleKeepsTheSliceFromTheSettledPath) {
+    constexpr int kFrames = 256;
+    for (const int at : {0, 1, 15, 16, 17, 32, 200, 254, 255}) {
+        for (const int channel : {0, 1}) {
+            EffectsChain chain;
+            ASSERT_EQ(chain.setup(2, 2), 0);
+            configure(chain, kSetZero);
+            SetZeroUnits units;
+            for (int slice = 0; slice < 3; ++slice) {  // settles on the first two
+                std::vector<float> l(kFrames, 0.0f), r(kFrames, 0.0f);
+                if (slice == 2) {
+                    (channel == 0 ? l : r)[static_cast<size_t>(at)] = 0.25f;
+                }
+                std::vector<float> refL = l, refR = r;
+                processChain(chain, l, r);
+                units.process(refL, refR);
+                ASSERT_EQ(l, refL) << at << " " << channel << " " << slice;
+                ASSERT_EQ(r, refR) << at << " " << channel << " " << slice;
+            }
+        }
     }
 }
 
