@@ -156,9 +156,9 @@ TEST(EffectsChain, OneDifferingSampleKeepsTheSliceFromTheSettledPath) {
             ASSERT_EQ(chain.setup(2, 2), 0);
             configure(chain, kSetZero);
             SetZeroUnits units;
-            for (int slice = 0; slice < 3; ++slice) {  // settles on the first two
+            for (int slice = 0; slice <= 40; ++slice) {  // settled within the first forty
                 std::vector<float> l(kFrames, 0.0f), r(kFrames, 0.0f);
-                if (slice == 2) {
+                if (slice == 40) {
                     (channel == 0 ? l : r)[static_cast<size_t>(at)] = 0.25f;
                 }
                 std::vector<float> refL = l, refR = r;
