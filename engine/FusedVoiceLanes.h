@@ -255,6 +255,70 @@ inline void roundToFloat(typename V::D& d) noexcept {
     d = convertLanes<D>(convertLanes<typename V::Part>(d));
 }
 
+// Both bells of a part of four lanes side by side in one register of eight doubles, where the
+// instruction set has one (AVX-512): bell1 in the lower half, bell2 in the upper. The bells take
+// the same input, and each lane computes what the loop's resonator step computes for its bell.
+template <typename V, bool kEnabled>
+struct PairedBells {};
+
+#if defined(__AVX512F__)
+template <typename V>
+struct PairedBells<V, true> {
+    using V2 = FusedVectors<8, 8>;
+    using D = typename V::D;
+    using F = typename V::F;
+    using I = typename V::I;
+    typename V2::D k, c, a, z1, z2;
+    typename V2::I on;
+
+    static typename V2::D join(const D& lo, const D& hi) noexcept {
+        return __builtin_shufflevector(lo, hi, 0, 1, 2, 3, 4, 5, 6, 7);
+    }
+    static D half(const typename V2::D& pair, int which) noexcept {
+        return which == 0 ? __builtin_shufflevector(pair, pair, 0, 1, 2, 3)
+                          : __builtin_shufflevector(pair, pair, 4, 5, 6, 7);
+    }
+
+    // From resonators 1 and 2 of the loop's arrays, and back.
+    template <typename Resonators, typename On>
+    void load(const Resonators& kk, const Resonators& cc, const Resonators& aa,
+              const Resonators& s1, const Resonators& s2, const On& sounding) noexcept {
+        k = join(kk[1][0], kk[2][0]);
+        c = join(cc[1][0], cc[2][0]);
+        a = join(aa[1][0], aa[2][0]);
+        z1 = join(s1[1][0], s1[2][0]);
+        z2 = join(s2[1][0], s2[2][0]);
+        on = __builtin_shufflevector(sounding[1], sounding[2], 0, 1, 2, 3, 4, 5, 6, 7);
+    }
+    template <typename Resonators>
+    void store(Resonators& s1, Resonators& s2) const noexcept {
+        s1[1][0] = half(z1, 0);
+        s1[2][0] = half(z1, 1);
+        s2[1][0] = half(z2, 0);
+        s2[2][0] = half(z2, 1);
+    }
+
+    // One step of both bells for input x: bell1 + bell2.
+    [[gnu::always_inline]] F operator()(const D& x) noexcept {
+        const typename V2::D xx = join(x, x);
+        const typename V2::D v = k * (z1 + xx);
+        const typename V2::D w = c * (v + z2);
+        const typename V2::D u = w + v;
+        z1 = w - z2;
+        roundToFloat<V2>(z1);
+        z2 = u;
+        roundToFloat<V2>(z2);
+        const typename V2::D out[1] = {a * u};
+        typename V2::F y;
+        narrowLanes<V2>(out, y);
+        y = on ? y : typename V2::F{};
+        const F bell1 = __builtin_shufflevector(y, y, 0, 1, 2, 3);
+        const F bell2 = __builtin_shufflevector(y, y, 4, 5, 6, 7);
+        return bell1 + bell2;
+    }
+};
+#endif
+
 // KeyVoice's deactivation rule: the running peak of the squared output falls by the context's
 // level fall per sample (0.99 at 44.1 kHz); below 1e-10 the voice has died.
 constexpr float kFusedSilenceLevel = 1e-10f;
@@ -357,6 +421,15 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         narrowLanes<V>(out, y);
         y = on[r] ? y : zero;
     };
+#if defined(__AVX512F__)
+    constexpr bool kPairedBells = Bells && H == 1 && W == 4;
+#else
+    constexpr bool kPairedBells = false;
+#endif
+    PairedBells<V, kPairedBells> paired;
+    if constexpr (kPairedBells) {
+        paired.load(k, c, a, z1, z2, on);
+    }
 
     // A sample's way through the voice, in three parts. A step of the loop runs the first part
     // for sample i, the second for i - 1 and the third for i - 2: the parts of one step do not
@@ -438,10 +511,14 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
                     xbd[h] = p.xd[h];
                 }
             }
-            F bell1, bell2;
-            ring(1, xbd, bell1);
-            ring(2, xbd, bell2);
-            bells = bell1 + bell2;
+            if constexpr (kPairedBells) {
+                bells = paired(xbd[0]);
+            } else {
+                F bell1, bell2;
+                ring(1, xbd, bell1);
+                ring(2, xbd, bell2);
+                bells = bell1 + bell2;
+            }
         }
         return {tine, p.thump, bells};
     };
@@ -490,6 +567,9 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         outputPart(lastBelled, n - 1);
     }
 
+    if constexpr (kPairedBells) {
+        paired.store(z1, z2);
+    }
     storeLanes(s.time, t);
     storeLanes(s.power, q);
     for (int r = 0; r < R; ++r) {
