@@ -431,15 +431,20 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         paired.load(k, c, a, z1, z2, on);
     }
 
-    // A sample's way through the voice, in three parts. A step of the loop runs the first part
-    // for sample i, the second for i - 1 and the third for i - 2: the parts of one step do not
-    // wait on each other, and each part still takes its samples in order, so every lane
-    // computes what it computed sample by sample.
+    // A sample's way through the voice, in five parts. A step of the loop runs part j for sample
+    // i - j: the parts of one step do not wait on each other, and each part still takes its
+    // samples in order, so every lane computes what it computed sample by sample.
     struct TineOut {
         F x;      // the hammer pulse
         F thump;  // the thump low-pass
         F tine;   // the tine
         D xd[H];  // the pulse as doubles
+    };
+    struct DamperOut {
+        F thump;
+        F tine;
+        F xb;     // the bells' input: the pulse and the damper's contact
+        D xd[H];  // the pulse as doubles, the bells' input when no damper sounds
     };
     struct BellOut {
         F tine;
@@ -476,11 +481,10 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         return p;
     };
 
-    // damper and bells
-    auto bellPart = [&](const TineOut& p) __attribute__((always_inline))->BellOut {
+    // damper contact of the released tine: added to buffer 0 where the tine swings below 0
+    auto damperPart = [&](const TineOut& p) __attribute__((always_inline))->DamperOut {
         const F x = p.x;
         const F tine = p.tine;
-        // damper contact of the released tine: added to buffer 0 where the tine swings below 0
         F xb = x;
         if constexpr (Damper) {
             const I touch = contacting & (tine < zero);
@@ -499,13 +503,23 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         if constexpr (Pulse || Damper) {
             bellInput |= xb != zero;
         }
+        DamperOut d;
+        d.thump = p.thump;
+        d.tine = tine;
+        d.xb = xb;
+        for (int h = 0; h < H; ++h) {
+            d.xd[h] = p.xd[h];
+        }
+        return d;
+    };
 
-        // bells → buffers 2 and 3, read by the pickup as their sum
+    // bells → buffers 2 and 3, read by the pickup as their sum
+    auto bellsPart = [&](const DamperOut& p) __attribute__((always_inline))->BellOut {
         F bells = zero;
         if constexpr (Bells) {
             D xbd[H];
             if constexpr (Damper) {
-                widenLanes<V>(xb, xbd);
+                widenLanes<V>(p.xb, xbd);
             } else {
                 for (int h = 0; h < H; ++h) {
                     xbd[h] = p.xd[h];
@@ -520,20 +534,22 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
                 bells = bell1 + bell2;
             }
         }
-        return {tine, p.thump, bells};
+        return {p.tine, p.thump, bells};
     };
 
-    // pickup, output high-pass and level of sample i
-    auto outputPart = [&](const BellOut& p, int i) __attribute__((always_inline)) {
-        // pickup → buffer 5; without bells the last term is (0 + 0)·y, which adds nothing
+    // pickup → buffer 5; without bells the last term is (0 + 0)·y, which adds nothing
+    auto pickupPart = [&](const BellOut& p) __attribute__((always_inline))->F {
         const F px = p.tine + p.thump + offset;
         const F py = 1.0f / (1.0f + px * px);
         F picked = py + bias;
         if constexpr (Bells) {
             picked = picked + p.bells * py;
         }
+        return picked;
+    };
 
-        // output high-pass, in place on buffer 5
+    // output high-pass in place on buffer 5, and the level, of sample i
+    auto levelPart = [&](const F& picked, int i) __attribute__((always_inline)) {
         const F oh = picked - oq * ob - ol;
         ob = ob + of * oh;
         ol = ol + of * ob;
@@ -548,23 +564,41 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         storeLanes(ys + i * L, out);
     };
 
-    // the pipeline fills, runs and drains
-    if (n == 1) {
-        outputPart(bellPart(tinePart()), 0);
-    } else if (n > 1) {
-        TineOut tined = tinePart();
-        BellOut belled = bellPart(tined);
-        tined = tinePart();
-        for (int i = 2; i < n; ++i) {
-            const TineOut nextTined = tinePart();
-            const BellOut nextBelled = bellPart(tined);
-            outputPart(belled, i - 2);
-            tined = nextTined;
-            belled = nextBelled;
+    // One step, at: part j takes sample at - j, which in the steps where the pipeline fills or
+    // drains may lie outside the slice. The later parts go first, each taking what the part
+    // before it passed on at the step before.
+    constexpr int kParts = 5;
+    TineOut tined{};
+    DamperOut damped{};
+    BellOut belled{};
+    F picked{};
+    auto step = [&](int at, bool partial) __attribute__((always_inline)) {
+        auto runs = [&](int part) { return !partial || (at >= part && at - part < n); };
+        if (runs(4)) {
+            levelPart(picked, at - 4);
         }
-        const BellOut lastBelled = bellPart(tined);
-        outputPart(belled, n - 2);
-        outputPart(lastBelled, n - 1);
+        if (runs(3)) {
+            picked = pickupPart(belled);
+        }
+        if (runs(2)) {
+            belled = bellsPart(damped);
+        }
+        if (runs(1)) {
+            damped = damperPart(tined);
+        }
+        if (runs(0)) {
+            tined = tinePart();
+        }
+    };
+    int i = 0;
+    for (; i < kParts - 1; ++i) {
+        step(i, true);
+    }
+    for (; i < n; ++i) {
+        step(i, false);
+    }
+    for (; i < n + kParts - 1; ++i) {
+        step(i, true);
     }
 
     if constexpr (kPairedBells) {
