@@ -149,10 +149,9 @@ struct StereoIo {
     }
 };
 
-// Steps from..to - 1 of a slice of n samples, where the pipeline fills or drains. Apart from
-// the loop of full steps, so that loop keeps its registers.
-[[gnu::noinline]] void partialSteps(SkewedChain& chain, const StereoIo& io, int from, int to,
-                                    int n) noexcept {
+// Steps from..to - 1 of a slice of n samples, where the pipeline fills or drains.
+[[gnu::always_inline]] inline void partialSteps(SkewedChain& chain, const StereoIo& io, int from,
+                                                int to, int n) noexcept {
     for (int t = from; t < to; ++t) {
         const StereoFloats y = chain.partialStep(t < n ? io.input(t) : StereoFloats{}, t, n);
         if (t >= SkewedChain::kDepth) {
@@ -161,17 +160,59 @@ struct StereoIo {
     }
 }
 
-// The n samples of a slice through the skewed chain.
-void runSkewed(SkewedChain& chain, const StereoIo io, int n) noexcept {
+// The n samples of a slice through the skewed chain. The steps where the pipeline fills or
+// drains run in Partial's function, apart from the loop of full steps, so that loop keeps its
+// registers.
+template <void (*Partial)(SkewedChain&, const StereoIo&, int, int, int)>
+[[gnu::always_inline]] inline void runSkewedSteps(SkewedChain& chain, const StereoIo io,
+                                                  int n) noexcept {
     constexpr int kDepth = SkewedChain::kDepth;
     const int filled = n < kDepth ? n : kDepth;
-    partialSteps(chain, io, 0, filled, n);
+    Partial(chain, io, 0, filled, n);
     SkewedChain run = chain;  // a copy whose address nothing takes: it stays in registers
     for (int t = filled; t < n; ++t) {
         io.output(t - kDepth, run(io.input(t)));
     }
     chain = run;
-    partialSteps(chain, io, n, n + kDepth, n);
+    Partial(chain, io, n, n + kDepth, n);
+}
+
+[[gnu::noinline]] void partialStepsPortable(SkewedChain& chain, const StereoIo& io, int from,
+                                            int to, int n) noexcept {
+    partialSteps(chain, io, from, to, n);
+}
+
+// The same loops compiled for AVX-512, chosen at load time on processors that have it: its 32
+// registers keep the chain's coefficients and state out of memory, and its three-operand forms
+// need no copies. Every function the loops call is inlined into them (so no code of a shared
+// header is compiled for AVX-512), and this source contracts no product and sum into a fused
+// multiply-add: each lane computes exactly what the portable loop computes.
+#if defined(ORVANE_WIDE_UNITS)
+[[gnu::noinline, gnu::target("avx512f,avx512vl"), gnu::flatten]] void partialStepsWidest(
+    SkewedChain& chain, const StereoIo& io, int from, int to, int n) noexcept {
+    partialSteps(chain, io, from, to, n);
+}
+
+[[gnu::target("avx512f,avx512vl"), gnu::flatten]] void runSkewedWidest(SkewedChain& chain,
+                                                                       const StereoIo io,
+                                                                       int n) noexcept {
+    runSkewedSteps<&partialStepsWidest>(chain, io, n);
+}
+
+const bool widest = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512vl") != 0;
+}();
+#endif
+
+void runSkewed(SkewedChain& chain, const StereoIo io, int n) noexcept {
+#if defined(ORVANE_WIDE_UNITS)
+    if (widest) {
+        runSkewedWidest(chain, io, n);
+        return;
+    }
+#endif
+    runSkewedSteps<&partialStepsPortable>(chain, io, n);
 }
 
 }  // namespace
