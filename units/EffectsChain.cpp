@@ -205,7 +205,8 @@ const bool widest = [] {
 }();
 #endif
 
-void runSkewed(SkewedChain& chain, const StereoIo io, int n) noexcept {
+// Apart from the caller, whose settled path then keeps its own registers.
+[[gnu::noinline]] void runSkewed(SkewedChain& chain, const StereoIo io, int n) noexcept {
 #if defined(ORVANE_WIDE_UNITS)
     if (widest) {
         runSkewedWidest(chain, io, n);
