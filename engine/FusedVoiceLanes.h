@@ -255,6 +255,23 @@ inline void roundToFloat(typename V::D& d) noexcept {
     d = convertLanes<D>(convertLanes<typename V::Part>(d));
 }
 
+// One resonator step in double lanes for input x: the state (z1, z2) rounded to float, and the
+// step's u, which the resonator's output scales.
+template <typename V>
+[[gnu::always_inline]] inline typename V::D resonate(const typename V::D& k, const typename V::D& c,
+                                                     typename V::D& z1, typename V::D& z2,
+                                                     const typename V::D& x) noexcept {
+    using D = typename V::D;
+    const D v = k * (z1 + x);
+    const D w = c * (v + z2);
+    const D u = w + v;
+    z1 = w - z2;
+    roundToFloat<V>(z1);
+    z2 = u;
+    roundToFloat<V>(z2);
+    return u;
+}
+
 // Both bells of a part of four lanes side by side in one register of eight doubles, where the
 // instruction set has one (AVX-512): bell1 in the lower half, bell2 in the upper. The bells take
 // the same input, and each lane computes what the loop's resonator step computes for its bell.
@@ -267,7 +284,6 @@ struct PairedBells<V, true> {
     using V2 = FusedVectors<8, 8>;
     using D = typename V::D;
     using F = typename V::F;
-    using I = typename V::I;
     typename V2::D k, c, a, z1, z2;
     typename V2::I on;
 
@@ -300,15 +316,7 @@ struct PairedBells<V, true> {
 
     // One step of both bells for input x: bell1 + bell2.
     [[gnu::always_inline]] F operator()(const D& x) noexcept {
-        const typename V2::D xx = join(x, x);
-        const typename V2::D v = k * (z1 + xx);
-        const typename V2::D w = c * (v + z2);
-        const typename V2::D u = w + v;
-        z1 = w - z2;
-        roundToFloat<V2>(z1);
-        z2 = u;
-        roundToFloat<V2>(z2);
-        const typename V2::D out[1] = {a * u};
+        const typename V2::D out[1] = {a * resonate<V2>(k, c, z1, z2, join(x, x))};
         typename V2::F y;
         narrowLanes<V2>(out, y);
         y = on ? y : typename V2::F{};
@@ -409,14 +417,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     auto ring = [&](int r, const D(&xd)[H], F& y) __attribute__((always_inline)) {
         D out[H];
         for (int h = 0; h < H; ++h) {
-            const D v = k[r][h] * (z1[r][h] + xd[h]);
-            const D w = c[r][h] * (v + z2[r][h]);
-            const D u = w + v;
-            z1[r][h] = w - z2[r][h];
-            roundToFloat<V>(z1[r][h]);
-            z2[r][h] = u;
-            roundToFloat<V>(z2[r][h]);
-            out[h] = a[r][h] * u;
+            out[h] = a[r][h] * resonate<V>(k[r][h], c[r][h], z1[r][h], z2[r][h], xd[h]);
         }
         narrowLanes<V>(out, y);
         y = on[r] ? y : zero;
