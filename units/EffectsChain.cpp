@@ -78,21 +78,28 @@ struct SkewedChain {
     static constexpr int kSkew = 2;           // steps between a stage and the next
     static constexpr int kDepth = 5 * kSkew;  // steps from a sample's first stage to its last
 
+    // Every signal fills a register of four lanes. A single stereo signal (the input, the high
+    // shelf biquad's, the output level's) lies in lanes 0 and 1, and nothing reads lanes 2 and 3.
+    // Held as two lanes, it would cost moves that clear the register's upper lanes, and trips
+    // through general registers, at every step.
     PeakingBand::Section<StereoPairFloats, PeakingPairCoefficients> bands;  // band1 | band2
     ShelfFilter::PairSection<ShelfPairCoefficients> shelves;                // lowShelf | highShelf
-    ShelfBiquad::Section<StereoFloats> hb;
-    OutputLevel::Section<StereoFloats> ol;
+    ShelfBiquad::Section<StereoPairFloats> hb;
+    OutputLevel::Section<StereoPairFloats> ol;
     // what the stages passed on one step ago and two
     StereoPairFloats banded{}, bandedBefore{};
     StereoPairFloats shelved{}, shelvedBefore{};
-    StereoFloats biquadded{}, biquaddedBefore{};
+    StereoPairFloats biquadded{}, biquaddedBefore{};
 
     // One step: x is sample t's input, and the output is sample t - kDepth's.
-    [[gnu::always_inline]] StereoFloats operator()(StereoFloats x) noexcept {
-        const StereoPairFloats bandsIn = joinStereo(x, firstStereo(shelvedBefore));
-        const StereoPairFloats shelvesIn = joinStereo(firstStereo(bandedBefore), biquaddedBefore);
-        const StereoFloats hbIn = secondStereo(bandedBefore);
-        const StereoFloats olIn = secondStereo(shelvedBefore);
+    [[gnu::always_inline]] StereoPairFloats operator()(StereoPairFloats x) noexcept {
+        const StereoPairFloats bandsIn = __builtin_shufflevector(x, shelvedBefore, 0, 1, 4, 5);
+        const StereoPairFloats shelvesIn =
+            __builtin_shufflevector(bandedBefore, biquaddedBefore, 0, 1, 4, 5);
+        const StereoPairFloats hbIn =
+            __builtin_shufflevector(bandedBefore, bandedBefore, 2, 3, 2, 3);
+        const StereoPairFloats olIn =
+            __builtin_shufflevector(shelvedBefore, shelvedBefore, 2, 3, 2, 3);
         bandedBefore = banded;
         shelvedBefore = shelved;
         biquaddedBefore = biquadded;
@@ -104,7 +111,7 @@ struct SkewedChain {
 
     // A step of the pipeline's filling or draining, of n samples: stages with no sample at
     // step t keep their state.
-    [[gnu::always_inline]] StereoFloats partialStep(StereoFloats x, int t, int n) noexcept {
+    [[gnu::always_inline]] StereoPairFloats partialStep(StereoPairFloats x, int t, int n) noexcept {
         auto runs = [t, n](int stage) {
             return kSkew * stage <= t && t < n + kSkew * stage ? -1 : 0;
         };
@@ -115,7 +122,7 @@ struct SkewedChain {
         const StereoPairFloats s = shelves.s;
         const auto hbState = hb;
         const auto olState = ol;
-        const StereoFloats y = (*this)(x);
+        const StereoPairFloats y = (*this)(x);
         bands.w1 = bandsRun ? bands.w1 : w1;
         bands.w2 = bandsRun ? bands.w2 : w2;
         shelves.s = shelvesRun ? shelves.s : s;
@@ -140,10 +147,10 @@ struct StereoIo {
     ptrdiff_t outLeftStride;
     ptrdiff_t outRightStride;
 
-    StereoFloats input(int i) const noexcept {
-        return StereoFloats{left[i * leftStride], right[i * rightStride]};
+    StereoPairFloats input(int i) const noexcept {
+        return StereoPairFloats{left[i * leftStride], right[i * rightStride], 0.0f, 0.0f};
     }
-    void output(int i, StereoFloats y) const noexcept {
+    void output(int i, StereoPairFloats y) const noexcept {
         outLeft[i * outLeftStride] = y[0];
         outRight[i * outRightStride] = y[1];
     }
@@ -153,7 +160,8 @@ struct StereoIo {
 [[gnu::always_inline]] inline void partialSteps(SkewedChain& chain, const StereoIo& io, int from,
                                                 int to, int n) noexcept {
     for (int t = from; t < to; ++t) {
-        const StereoFloats y = chain.partialStep(t < n ? io.input(t) : StereoFloats{}, t, n);
+        const StereoPairFloats y =
+            chain.partialStep(t < n ? io.input(t) : StereoPairFloats{}, t, n);
         if (t >= SkewedChain::kDepth) {
             io.output(t - SkewedChain::kDepth, y);
         }
@@ -394,8 +402,8 @@ bool EffectsChain::processSteadyStereo(const ChannelBuffers& in,
              joinStereo(chain.b1.w2, chain.b2.w2)},
             {{spread(chain.ls.k.b, chain.hs.k.b), spread(chain.ls.k.a, chain.hs.k.a)},
              joinStereo(chain.ls.s, chain.hs.s)},
-            chain.hb,
-            chain.ol,
+            {chain.hb.k, chain.hb.w1, chain.hb.w2},
+            {joinStereo(chain.ol.g, chain.ol.g), joinStereo(chain.ol.t, chain.ol.t), chain.ol.s},
             {},
             {},
             {},
@@ -413,8 +421,9 @@ bool EffectsChain::processSteadyStereo(const ChannelBuffers& in,
         chain.b2.w2 = secondStereo(run.bands.w2);
         chain.ls.s = firstStereo(run.shelves.s);
         chain.hs.s = secondStereo(run.shelves.s);
-        chain.hb = run.hb;
-        chain.ol = run.ol;
+        chain.hb.w1 = run.hb.w1;
+        chain.hb.w2 = run.hb.w2;
+        chain.ol.g = firstStereo(run.ol.g);
     }
 
     band1.store(chain.b1);

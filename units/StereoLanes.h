@@ -29,26 +29,47 @@ inline StereoFloats secondStereo(StereoPairFloats pair) noexcept {
     return __builtin_shufflevector(pair, pair, 2, 3);
 }
 
-// The double lanes that hold what the float lanes T hold: double for a scalar float.
+// The double lanes that hold what the float lanes T hold: double for a scalar float, two doubles
+// for a stereo signal. A loop may keep a single stereo signal in lanes 0 and 1 of a pair's
+// register (the other two lanes carry nothing it reads); its double lanes are those two.
 template <typename T>
-using WideLanes = std::conditional_t<std::is_same_v<T, StereoFloats>, StereoDoubles, double>;
+using WideLanes = std::conditional_t<std::is_arithmetic_v<T>, double, StereoDoubles>;
 
 // Lane by lane conversion between float and double (exact one way, rounded to nearest the
-// other); the plain conversion for scalars. On x86 one instruction converts both lanes (the
-// generic form converts them one at a time on some compilers).
+// other); the plain conversion for scalars. A stereo signal in a pair's register converts from
+// lanes 0 and 1, and converts into them with lanes 2 and 3 zero. On x86 one instruction
+// converts both lanes (the generic form converts them one at a time on some compilers).
 template <typename To, typename From>
 inline To convertStereo(const From& x) noexcept {
     if constexpr (std::is_arithmetic_v<From>) {
         return static_cast<To>(x);
-    } else {
+    } else if constexpr (std::is_same_v<To, StereoDoubles>) {
+        static_assert(std::is_same_v<From, StereoFloats> || std::is_same_v<From, StereoPairFloats>);
 #if defined(__SSE2__)
-        if constexpr (std::is_same_v<To, StereoDoubles>) {
+        if constexpr (std::is_same_v<From, StereoFloats>) {
             return (StereoDoubles)_mm_cvtps_pd((__m128)joinStereo(x, StereoFloats{}));
         } else {
-            return firstStereo((StereoPairFloats)_mm_cvtpd_ps((__m128d)x));
+            return (StereoDoubles)_mm_cvtps_pd((__m128)x);
         }
 #else
-        return __builtin_convertvector(x, To);
+        if constexpr (std::is_same_v<From, StereoFloats>) {
+            return __builtin_convertvector(x, StereoDoubles);
+        } else {
+            return __builtin_convertvector(firstStereo(x), StereoDoubles);
+        }
 #endif
+    } else {
+        static_assert(std::is_same_v<From, StereoDoubles>);
+#if defined(__SSE2__)
+        const auto both = (StereoPairFloats)_mm_cvtpd_ps((__m128d)x);
+#else
+        const auto both = joinStereo(__builtin_convertvector(x, StereoFloats), StereoFloats{});
+#endif
+        if constexpr (std::is_same_v<To, StereoFloats>) {
+            return firstStereo(both);
+        } else {
+            static_assert(std::is_same_v<To, StereoPairFloats>);
+            return both;
+        }
     }
 }
