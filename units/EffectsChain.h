@@ -9,6 +9,7 @@
 #include "LowShelfFilter.h"
 #include "OutputLevel.h"
 #include "PeakingBand.h"
+#include "SkewedChain.h"
 
 // The fixed voicing equaliser run over the summed keys once per block: ten filter units as six
 // stages in a fixed order,
@@ -39,6 +40,16 @@ public:
     // stage switches, stage selects, output level, sample rate). Answers 0.
     int configure(const float (&values)[kValueCount]) noexcept;
 
+    // A slice run in place on two channels whose steady steps a caller's loop takes: where the
+    // voicing's own line-up runs past its glides on two channels (where process would run the
+    // skewed chain), answers true with the chain, its state in hand, for the slice's steps. The
+    // caller runs fill, then steps kDepth .. n - 1 (step t reads sample t of the slice and writes
+    // sample t - kDepth), and then hands the chain to endSkewed, which drains it and puts its
+    // state back; process must not run on the slice. Answers false, touching nothing, otherwise
+    // (or below kDepth frames).
+    bool beginSkewed(const ChannelBuffers& slice, SkewedChain& skewed) noexcept;
+    void endSkewed(const ChannelBuffers& slice, SkewedChain& skewed) noexcept;
+
     // Read access for tests and tools.
     const LowShelfFilter& lowShelfUnit() const { return lowShelf; }
     const HighPassCascade& highPassUnit() const { return highPass; }
@@ -52,6 +63,8 @@ public:
     const OutputLevel& outputLevelUnit() const { return outputLevel; }
 
 private:
+    struct Sections;
+
     // The voicing's own stage line-up (band1, low shelf, band2, high-shelf biquad, high shelf,
     // output level) on two channels, every filter past its glide: all six units in one loop,
     // skewed in time so that one step runs every stage on its own sample, both channels side by
@@ -59,6 +72,12 @@ private:
     // bit. Answers false, touching nothing, where another line-up, a glide, other buffers or
     // channel counts need the stage-by-stage run.
     bool processSteadyStereo(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    // Whether that loop runs from in to out.
+    bool steadyStereo(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
+    // The six units' sections (counted as their kernel calls), and their state put back.
+    Sections steadySections() noexcept;
+    void store(const Sections& chain) noexcept;
+    static SkewedChain::Io stereoIo(const ChannelBuffers& in, const ChannelBuffers& out) noexcept;
 
     // Calls f on every unit in member order.
     template <class F>

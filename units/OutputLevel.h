@@ -23,7 +23,7 @@ public:
         T t{};
         float s = 0.0f;
 
-        T operator()(T in) noexcept {
+        [[gnu::always_inline]] T operator()(T in) noexcept {
             g += (t - g) * s;
             return (in + kAntiDenormal) * g;
         }

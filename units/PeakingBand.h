@@ -33,7 +33,7 @@ public:
         T w1{};
         T w2{};
 
-        T operator()(T in) noexcept {
+        [[gnu::always_inline]] T operator()(T in) noexcept {
             const T x = in + kAntiDenormal;
             const T w0 = x - k.a1 * w1 - k.a2 * w2;
             const T y = x + k.b * (w0 - w2);

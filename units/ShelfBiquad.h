@@ -35,7 +35,7 @@ public:
         D w1{};
         D w2{};
 
-        T operator()(T in) noexcept {
+        [[gnu::always_inline]] T operator()(T in) noexcept {
             const D x = convertStereo<D>(in) + static_cast<double>(kAntiDenormal);
             const D w = x - k.a1 * w1 - k.a2 * w2;
             const T y = convertStereo<T>(k.b0 * w + k.b1 * w1 + k.b2 * w2);

@@ -29,7 +29,7 @@ public:
         Coefficients k;
         T s{};
 
-        T operator()(T in) noexcept {
+        [[gnu::always_inline]] T operator()(T in) noexcept {
             const T x = in + kAntiDenormal;
             const T u = k.b * x - k.a * s;
             T y;
@@ -52,7 +52,7 @@ public:
         K k;
         StereoPairFloats s{};
 
-        StereoPairFloats operator()(StereoPairFloats in) noexcept {
+        [[gnu::always_inline]] StereoPairFloats operator()(StereoPairFloats in) noexcept {
             const StereoPairFloats x = in + kAntiDenormal;
             const StereoPairFloats u = k.b * x - k.a * s;
             const StereoPairFloats first = __builtin_shufflevector(x, -s, 0, 1, 6, 7);

@@ -9,7 +9,10 @@
 
 // Both channels of a stereo signal side by side in one vector register: the left in lane 0, the
 // right in lane 1. Every operation is the IEEE operation of each lane, so a lane computes
-// exactly what the scalar code computes for its channel.
+// exactly what the scalar code computes for its channel. The functions here, and the units'
+// sections built on them, are always inlined: loops compiled for a wider instruction set (the
+// voice kernel's) take them in, and must leave behind no copy that could stand in for the
+// portable one.
 typedef float StereoFloats __attribute__((vector_size(8)));
 typedef double StereoDoubles __attribute__((vector_size(16)));
 
@@ -19,13 +22,14 @@ typedef float StereoPairFloats __attribute__((vector_size(16)));
 typedef int32_t StereoPairMask __attribute__((vector_size(16)));
 
 // The two stereo signals of a pair, and the pair of two.
-inline StereoPairFloats joinStereo(StereoFloats first, StereoFloats second) noexcept {
+[[gnu::always_inline]] inline StereoPairFloats joinStereo(StereoFloats first,
+                                                          StereoFloats second) noexcept {
     return __builtin_shufflevector(first, second, 0, 1, 2, 3);
 }
-inline StereoFloats firstStereo(StereoPairFloats pair) noexcept {
+[[gnu::always_inline]] inline StereoFloats firstStereo(StereoPairFloats pair) noexcept {
     return __builtin_shufflevector(pair, pair, 0, 1);
 }
-inline StereoFloats secondStereo(StereoPairFloats pair) noexcept {
+[[gnu::always_inline]] inline StereoFloats secondStereo(StereoPairFloats pair) noexcept {
     return __builtin_shufflevector(pair, pair, 2, 3);
 }
 
@@ -40,7 +44,7 @@ using WideLanes = std::conditional_t<std::is_arithmetic_v<T>, double, StereoDoub
 // lanes 0 and 1, and converts into them with lanes 2 and 3 zero. On x86 one instruction
 // converts both lanes (the generic form converts them one at a time on some compilers).
 template <typename To, typename From>
-inline To convertStereo(const From& x) noexcept {
+[[gnu::always_inline]] inline To convertStereo(const From& x) noexcept {
     if constexpr (std::is_arithmetic_v<From>) {
         return static_cast<To>(x);
     } else if constexpr (std::is_same_v<To, StereoDoubles>) {

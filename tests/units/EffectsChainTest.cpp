@@ -120,6 +120,65 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     }
 }
 
+// A caller's loop may take the chain's steady steps (the voice kernel steps it on each sample it
+// mixes): begun on a slice, filled, stepped from sample kDepth on and ended, the chain writes what
+// process writes, and keeps the state process keeps. Where process would run another way (a
+// glide, a slice shorter than the pipeline, one channel) it is not begun, and nothing changes.
+TEST(EffectsChain, StepsInTheCallersLoopGiveTheProcessedSlice) {
+    EffectsChain chain, reference;
+    for (EffectsChain* c : {&chain, &reference}) {
+        ASSERT_EQ(c->setup(2, 2), 0);
+        configure(*c, kSetZero);
+    }
+    constexpr int kDepth = SkewedChain::kDepth;
+    constexpr int kLengths[] = {256, kDepth, kDepth + 1, 64, 255, kDepth - 1, 100};
+    constexpr int kBlocks = 63;
+    bool begun[kBlocks] = {};
+    for (int block = 0; block < kBlocks; ++block) {
+        const int length = kLengths[block % 7];
+        if (block == 14) {  // the low shelf's gain glides (4,313 samples), the output level fades
+            Values v = kSetZero;
+            v[0] = -4.0f;
+            v[24] = -12.0f;
+            configure(chain, v);
+            configure(reference, v);
+        }
+        std::vector<float> l = noise(static_cast<size_t>(length), 300 + block);
+        std::vector<float> r = noise(static_cast<size_t>(length), 400 + block);
+        std::vector<float> refL = l, refR = r;
+        processChain(reference, refL, refR);
+        const ChannelBuffers b = stereo(l.data(), r.data(), length);
+        SkewedChain steps;
+        begun[block] = chain.beginSkewed(b, steps);
+        if (begun[block]) {
+            const SkewedChain::Io io = {l.data(), r.data(), l.data(), r.data(), 1, 1, 1, 1};
+            steps.fill(io, length);
+            for (int t = kDepth; t < length; ++t) {
+                io.output(t - kDepth, steps(io.input(t)));
+            }
+            chain.endSkewed(b, steps);
+        } else {
+            processChain(chain, l, r);
+        }
+        ASSERT_EQ(l, refL) << block;
+        ASSERT_EQ(r, refR) << block;
+    }
+    EXPECT_TRUE(begun[0] && begun[1] && begun[2] && begun[13]);
+    EXPECT_FALSE(begun[5]);   // kDepth - 1 frames
+    EXPECT_FALSE(begun[14]);  // gliding
+    EXPECT_TRUE(begun[62]);   // 4,835 frames after the change
+
+    EffectsChain mono;
+    ASSERT_EQ(mono.setup(1, 1), 0);
+    configure(mono, kSetZero);
+    std::vector<float> m = noise(256, 9);
+    ChannelBuffers one;
+    one[0] = {m.data(), 1, 256};
+    one[1] = {nullptr, 1, 256};
+    SkewedChain steps;
+    EXPECT_FALSE(mono.beginSkewed(one, steps));
+}
+
 // An output that overlaps its own channel's input a few samples later (or earlier) sees the
 // input overwritten as the stage-by-stage run overwrites it.
 TEST(EffectsChain, OverlappingChannelBuffersGiveTheStageByStageRun) {
