@@ -1,7 +1,7 @@
 // Block rendering: a host block is cut into slices of at most 256 frames (the length of every
 // voice buffer); inside a slice the keys are rendered up to each event's frame, the event is
 // handled, and after the last event the rest of the slice follows. The units then run in place
-// over the summed keys.
+// over the summed keys; where the keys fit one loop of the kernel, it runs the equaliser itself.
 
 #include <algorithm>
 
@@ -81,11 +81,19 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
         c = r;
         processNextEvent();
     }
+    // A slice rendered from its start after its events (if any) may run the equaliser in the
+    // kernel's loop, on the keys as they are mixed.
+    bool equalised = false;
     if (n - c >= 1) {
-        renderKeys(n - c, c);
+        equalised = c == 0 && renderEqualisedKeys(slice);
+        if (!equalised) {
+            renderKeys(n - c, c);
+        }
     }
 
-    effectsChain->process(slice, slice);
+    if (!equalised) {
+        effectsChain->process(slice, slice);
+    }
     if (overdriveOn) {
         overdrive->process(slice, slice);
     }
@@ -98,6 +106,35 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
     if (chorusOn) {
         chorus->process(slice, slice);
     }
+}
+
+bool PianoCore::renderEqualisedKeys(const ChannelBuffers& slice) noexcept {
+    const int n = slice[0].frames;
+    if (referenceVoices || outputChannels != 2 || outRight == nullptr || slice[0].stride != 1 ||
+        slice[1].stride != 1) {
+        return false;
+    }
+    // Every active key, in key order, in one group of the kernel.
+    KeyVoice* group[FusedVoiceKernel::kWideLanes];
+    int count = 0;
+    for (auto& key : keys) {
+        if (!key->isActive()) {
+            continue;
+        }
+        if (count == FusedVoiceKernel::kWideLanes || !FusedVoiceKernel::handles(*key)) {
+            return false;
+        }
+        group[count++] = key.get();
+    }
+    SkewedChain equaliser;
+    if (!FusedVoiceKernel::equalises(count, n) || !effectsChain->beginSkewed(slice, equaliser)) {
+        return false;
+    }
+    context.frameCount = n;
+    float* const outputs[2] = {outLeft, outRight};
+    FusedVoiceKernel::render(group, count, outputs, 1, equaliser);
+    effectsChain->endSkewed(slice, equaliser);
+    return true;
 }
 
 void PianoCore::renderKeys(int frames, int offset) noexcept {

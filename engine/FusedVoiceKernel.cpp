@@ -97,11 +97,31 @@ void FusedVoiceKernel::render(LaneSet set, KeyVoice* const* voices, int count, i
     }
 }
 
+bool FusedVoiceKernel::equalises(int count, int frames) noexcept {
+    constexpr int kFilled = SkewedChain::kDepth + 4;  // the loop's own pipeline is five parts deep
+    return widest == LaneSet::avx512 && count >= 3 && count <= kWideLanes && frames >= kFilled;
+}
+
+void FusedVoiceKernel::render(KeyVoice* const* voices, int count, float* const outputs[2],
+                              int stride, SkewedChain& equaliser) noexcept {
+#if defined(ORVANE_WIDE_LANES)
+    if (count > kPortableLanes) {
+        renderLanes<8>(voices, count, 2, outputs, stride, &runWidest, &equaliser);
+    } else {
+        renderLanes<4>(voices, count, 2, outputs, stride, &runWidestFour, &equaliser);
+    }
+#else
+    (void)voices, (void)count, (void)outputs, (void)stride, (void)equaliser;
+#endif
+}
+
 template <int L>
 void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int channels,
-                                   float* const outputs[2], int stride, Loop<L> loop) noexcept {
+                                   float* const outputs[2], int stride, Loop<L> loop,
+                                   SkewedChain* equaliser) noexcept {
     const int n = voices[0]->frames();
     FusedVoiceLanes<L> s{};  // unused lanes stay all zero: silent, and their results are dropped
+    s.equaliser = equaliser;
     s.frames = n;
     s.count = count;
     s.channels = channels;

@@ -1,6 +1,7 @@
 #pragma once
 
 class KeyVoice;
+struct SkewedChain;
 template <int L>
 struct FusedVoiceLanes;
 
@@ -48,13 +49,27 @@ public:
     static void render(LaneSet set, KeyVoice* const* voices, int count, int channels,
                        float* const outputs[2], int stride) noexcept;
 
+    // Whether render can step the equaliser inside its loop for `count` voices over a slice of
+    // `frames`: where one loop of the widest lanes takes them all, and that loop has the
+    // registers for the equaliser beside them (AVX-512, three to eight voices), over a slice long
+    // enough to fill the equaliser's pipeline from inside the loop.
+    static bool equalises(int count, int frames) noexcept;
+    // Renders one slice of `count` voices that are all the slice's sound (the outputs hold zeros)
+    // and runs the equaliser on their stereo mix in the same loop: `equaliser`, begun on the
+    // slice (EffectsChain::beginSkewed), is filled and stepped up to its drain, which the caller
+    // then runs; outputs[0] and outputs[1] hold its output up to there. Only where equalises
+    // holds.
+    static void render(KeyVoice* const* voices, int count, float* const outputs[2], int stride,
+                       SkewedChain& equaliser) noexcept;
+
 private:
     template <int L>
     using Loop = void (*)(FusedVoiceLanes<L>& lanes) noexcept;
 
     template <int L>
     static void renderLanes(KeyVoice* const* voices, int count, int channels,
-                            float* const outputs[2], int stride, Loop<L> loop) noexcept;
+                            float* const outputs[2], int stride, Loop<L> loop,
+                            SkewedChain* equaliser = nullptr) noexcept;
     // The eight- and four-lane loops and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
     static void runWide(FusedVoiceLanes<8>& lanes) noexcept;
     static void runWideFour(FusedVoiceLanes<4>& lanes) noexcept;

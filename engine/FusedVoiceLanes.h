@@ -3,13 +3,15 @@
 // The fused loop of FusedVoiceKernel over L key voices, one lane each. Private to the kernel's
 // sources: each of them compiles its own copy of the loop (the functions sit in an unnamed
 // namespace) for its own instruction set, so code built for a wider vector unit never stands in
-// for the portable one. Include nothing here that emits shared inline code.
+// for the portable one. Include nothing here that emits shared inline code: what the loops take
+// from other headers (the equaliser's steps) is always inlined.
 
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
 
 #include "AntiDenormal.h"
+#include "SkewedChain.h"
 
 #if defined(__SSE2__)
 #include <immintrin.h>  // exact conversions between the float and double lanes, done in place
@@ -32,6 +34,9 @@ struct FusedVoiceLanes {
     bool pulse;   // some lane's hammer pulse runs in this slice
     bool bells;   // some lane's bell sounds
     bool damper;  // some lane's tine sounds released
+    // The equaliser begun on the slice, which the loop steps on the lanes' stereo mix and whose
+    // output it writes to the outputs; null where the loop's outputs are mixed after it.
+    SkewedChain* equaliser;
 
     // hammer
     float amplitude[L];
@@ -331,10 +336,53 @@ struct PairedBells<V, true> {
 // level fall per sample (0.99 at 44.1 kHz); below 1e-10 the voice has died.
 constexpr float kFusedSilenceLevel = 1e-10f;
 
+// The loops that can step the equaliser on their mix: four and eight lanes with AVX-512, whose 32
+// registers hold the chain beside the voices.
+template <int L>
+constexpr bool kStepsEqualiser =
+#if defined(__AVX512F__)
+    L == 4 || L == 8;
+#else
+    false;
+#endif
+
+// The stereo mix of L lanes' outputs y, lane after lane as mixFusedLanes adds them into a
+// silent slice: (((0 + y0·left0) + y1·left1) + ...) in lane 0 and the same with the right gains
+// in lane 1 (lanes 2 and 3 carry nothing). A lane whose gains are −0 adds −0 for its output +0,
+// which leaves every sum as it was: unused lanes drop out.
+template <typename F>
+[[gnu::always_inline]] inline StereoPairFloats mixStereo(const F& y, const F& left,
+                                                         const F& right) noexcept {
+    const F pl = y * left;
+    const F pr = y * right;
+    constexpr int L = sizeof(F) / sizeof(float);
+    StereoPairFloats sum = {};
+    auto add = [&sum](const StereoPairFloats& l, const StereoPairFloats& r) {
+        const StereoPairFloats lo = __builtin_shufflevector(l, r, 0, 4, 1, 5);
+        const StereoPairFloats hi = __builtin_shufflevector(l, r, 2, 6, 3, 7);
+        sum = sum + lo;
+        sum = sum + __builtin_shufflevector(lo, lo, 2, 3, 2, 3);
+        sum = sum + hi;
+        sum = sum + __builtin_shufflevector(hi, hi, 2, 3, 2, 3);
+    };
+    if constexpr (L == 4) {
+        add(pl, pr);
+    } else {
+        static_assert(L == 8, "four or eight lanes");
+        add(__builtin_shufflevector(pl, pl, 0, 1, 2, 3),
+            __builtin_shufflevector(pr, pr, 0, 1, 2, 3));
+        add(__builtin_shufflevector(pl, pl, 4, 5, 6, 7),
+            __builtin_shufflevector(pr, pr, 4, 5, 6, 7));
+    }
+    return sum;
+}
+
 // The fused loop over n samples of L lanes. Pulse, Bells and Damper say whether any lane has a
 // running hammer pulse, a sounding bell, a released sounding tine; when false that part is
-// left out (its output is zero in every lane). Writes each sample's L outputs to ys[i·L + l].
-template <int L, int W, bool Pulse, bool Bells, bool Damper>
+// left out (its output is zero in every lane). Writes each sample's L outputs to ys[i·L + l];
+// Equalised, instead mixes them and steps the lanes' equaliser on the mix (s.equaliser, begun
+// on the slice; n at least kDepth + 4), writing its output to the slice's outputs.
+template <int L, int W, bool Pulse, bool Bells, bool Damper, bool Equalised>
 void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     using V = FusedVectors<L, W>;
     using F = typename V::F;
@@ -550,7 +598,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     };
 
     // output high-pass in place on buffer 5, and the level, of sample i
-    auto levelPart = [&](const F& picked, int i) __attribute__((always_inline)) {
+    auto levelPart = [&](const F& picked, int i, auto& emit) __attribute__((always_inline)) {
         const F oh = picked - oq * ob - ol;
         ob = ob + of * oh;
         ol = ol + of * ob;
@@ -562,7 +610,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         peak = e > fallen ? e : fallen;
         died |= peak < kFusedSilenceLevel;
 
-        storeLanes(ys + i * L, out);
+        emit(i, out);
     };
 
     // One step, at: part j takes sample at - j, which in the steps where the pipeline fills or
@@ -573,10 +621,10 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     DamperOut damped{};
     BellOut belled{};
     F picked{};
-    auto step = [&](int at, bool partial) __attribute__((always_inline)) {
+    auto step = [&](int at, bool partial, auto& emit) __attribute__((always_inline)) {
         auto runs = [&](int part) { return !partial || (at >= part && at - part < n); };
         if (runs(4)) {
-            levelPart(picked, at - 4);
+            levelPart(picked, at - 4, emit);
         }
         if (runs(3)) {
             picked = pickupPart(belled);
@@ -591,15 +639,54 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             tined = tinePart();
         }
     };
+    auto store = [ys](int i, const F& out) __attribute__((always_inline)) {
+        storeLanes(ys + i * L, out);
+    };
     int i = 0;
     for (; i < kParts - 1; ++i) {
-        step(i, true);
+        step(i, true, store);  // no sample reaches the last part yet
     }
-    for (; i < n; ++i) {
-        step(i, false);
-    }
-    for (; i < n + kParts - 1; ++i) {
-        step(i, true);
+    if constexpr (Equalised) {
+        // The gains of the lanes in use, and −0 in the others.
+        float gains[2][L];
+        for (int l = 0; l < L; ++l) {
+            gains[0][l] = l < s.count ? s.gainLeft[l] : -0.0f;
+            gains[1][l] = l < s.count ? s.gainRight[l] : -0.0f;
+        }
+        F left, right;
+        loadLanes(left, gains[0]);
+        loadLanes(right, gains[1]);
+        const ptrdiff_t stride = s.stride;
+        const SkewedChain::Io io = {s.outputs[0], s.outputs[1], s.outputs[0], s.outputs[1],
+                                    stride,       stride,       stride,       stride};
+        // The first kDepth samples go to the outputs mixed, and fill the equaliser's pipeline.
+        constexpr int kDepth = SkewedChain::kDepth;
+        auto mix = [&](int j, const F& out) __attribute__((always_inline)) {
+            io.output(j, mixStereo(out, left, right));
+        };
+        for (; i < kParts - 1 + kDepth; ++i) {
+            step(i, false, mix);
+        }
+        s.equaliser->fill(io, n);
+        // Then each mixed sample steps it: a copy whose address nothing takes stays in registers.
+        SkewedChain chain = *s.equaliser;
+        auto equalise = [&](int j, const F& out) __attribute__((always_inline)) {
+            io.output(j - kDepth, chain(mixStereo(out, left, right)));
+        };
+        for (; i < n; ++i) {
+            step(i, false, equalise);
+        }
+        for (; i < n + kParts - 1; ++i) {
+            step(i, true, equalise);
+        }
+        *s.equaliser = chain;
+    } else {
+        for (; i < n; ++i) {
+            step(i, false, store);
+        }
+        for (; i < n + kParts - 1; ++i) {
+            step(i, true, store);
+        }
     }
 
     if constexpr (kPairedBells) {
@@ -737,39 +824,51 @@ void mixFusedLanes(const FusedVoiceLanes<L>& s, const float* ys) noexcept {
     }
 }
 
-// One slice of the lanes: the loop variant for the parts that sound (chosen once per slice),
-// then the mix.
-template <int L, int W>
-void renderFusedLanes(FusedVoiceLanes<L>& s) noexcept {
-    alignas(64) float ys[FusedVoiceLanes<L>::kMaxFrames * L];
+// The loop variant for the parts that sound (chosen once per slice).
+template <int L, int W, bool Equalised>
+void runFusedVariant(FusedVoiceLanes<L>& s, float* ys) noexcept {
     const int n = s.frames;
     const int variant = (s.pulse ? 4 : 0) + (s.bells ? 2 : 0) + (s.damper ? 1 : 0);
     switch (variant) {
         case 0:
-            runFusedLanes<L, W, false, false, false>(s, n, ys);
+            runFusedLanes<L, W, false, false, false, Equalised>(s, n, ys);
             break;
         case 1:
-            runFusedLanes<L, W, false, false, true>(s, n, ys);
+            runFusedLanes<L, W, false, false, true, Equalised>(s, n, ys);
             break;
         case 2:
-            runFusedLanes<L, W, false, true, false>(s, n, ys);
+            runFusedLanes<L, W, false, true, false, Equalised>(s, n, ys);
             break;
         case 3:
-            runFusedLanes<L, W, false, true, true>(s, n, ys);
+            runFusedLanes<L, W, false, true, true, Equalised>(s, n, ys);
             break;
         case 4:
-            runFusedLanes<L, W, true, false, false>(s, n, ys);
+            runFusedLanes<L, W, true, false, false, Equalised>(s, n, ys);
             break;
         case 5:
-            runFusedLanes<L, W, true, false, true>(s, n, ys);
+            runFusedLanes<L, W, true, false, true, Equalised>(s, n, ys);
             break;
         case 6:
-            runFusedLanes<L, W, true, true, false>(s, n, ys);
+            runFusedLanes<L, W, true, true, false, Equalised>(s, n, ys);
             break;
         default:
-            runFusedLanes<L, W, true, true, true>(s, n, ys);
+            runFusedLanes<L, W, true, true, true, Equalised>(s, n, ys);
             break;
     }
+}
+
+// One slice of the lanes: the loop, then the mix; or the loop that mixes and steps the
+// equaliser, where it has one.
+template <int L, int W>
+void renderFusedLanes(FusedVoiceLanes<L>& s) noexcept {
+    if constexpr (kStepsEqualiser<L>) {
+        if (s.equaliser != nullptr) {
+            runFusedVariant<L, W, true>(s, nullptr);
+            return;
+        }
+    }
+    alignas(64) float ys[FusedVoiceLanes<L>::kMaxFrames * L];
+    runFusedVariant<L, W, false>(s, ys);
     mixFusedLanes<L, W>(s, ys);
 }
 

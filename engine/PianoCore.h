@@ -130,6 +130,9 @@ private:
     // Slices (BlockRendering.cpp).
     void renderSlice(const ChannelBuffers& slice) noexcept;
     void renderKeys(int frames, int offset) noexcept;
+    // The whole slice's keys and the equaliser over them in one loop of the kernel, where it
+    // takes them; answers false, having rendered nothing, elsewhere.
+    bool renderEqualisedKeys(const ChannelBuffers& slice) noexcept;
 
     RenderContext context;
     int inputChannels = 0;
