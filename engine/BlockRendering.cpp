@@ -111,23 +111,24 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
 bool PianoCore::renderEqualisedKeys(const ChannelBuffers& slice) noexcept {
     const int n = slice[0].frames;
     if (referenceVoices || outputChannels != 2 || outRight == nullptr || slice[0].stride != 1 ||
-        slice[1].stride != 1) {
+        slice[1].stride != 1 || !FusedVoiceKernel::equalises(n)) {
         return false;
     }
     // Every active key, in key order, in one group of the kernel.
-    KeyVoice* group[FusedVoiceKernel::kWideLanes];
+    KeyVoice* group[FusedVoiceKernel::kMostEqualised];
     int count = 0;
     for (auto& key : keys) {
         if (!key->isActive()) {
             continue;
         }
-        if (count == FusedVoiceKernel::kWideLanes || !FusedVoiceKernel::handles(*key)) {
+        if (count == FusedVoiceKernel::kMostEqualised || !FusedVoiceKernel::handles(*key)) {
             return false;
         }
         group[count++] = key.get();
     }
     SkewedChain equaliser;
-    if (!FusedVoiceKernel::equalises(count, n) || !effectsChain->beginSkewed(slice, equaliser)) {
+    if (count < FusedVoiceKernel::kFewestEqualised ||
+        !effectsChain->beginSkewed(slice, equaliser)) {
         return false;
     }
     context.frameCount = n;

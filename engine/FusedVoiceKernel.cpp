@@ -97,9 +97,9 @@ void FusedVoiceKernel::render(LaneSet set, KeyVoice* const* voices, int count, i
     }
 }
 
-bool FusedVoiceKernel::equalises(int count, int frames) noexcept {
+bool FusedVoiceKernel::equalises(int frames) noexcept {
     constexpr int kFilled = SkewedChain::kDepth + 4;  // the loop's own pipeline is five parts deep
-    return widest == LaneSet::avx512 && count >= 3 && count <= kWideLanes && frames >= kFilled;
+    return widest == LaneSet::avx512 && frames >= kFilled;
 }
 
 void FusedVoiceKernel::render(KeyVoice* const* voices, int count, float* const outputs[2],

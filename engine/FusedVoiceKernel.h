@@ -49,16 +49,18 @@ public:
     static void render(LaneSet set, KeyVoice* const* voices, int count, int channels,
                        float* const outputs[2], int stride) noexcept;
 
-    // Whether render can step the equaliser inside its loop for `count` voices over a slice of
-    // `frames`: where one loop of the widest lanes takes them all, and that loop has the
-    // registers for the equaliser beside them (AVX-512, three to eight voices), over a slice long
-    // enough to fill the equaliser's pipeline from inside the loop.
-    static bool equalises(int count, int frames) noexcept;
+    // Whether render can step the equaliser inside its loop over a slice of `frames`, for
+    // kFewestEqualised to kMostEqualised voices: where one loop of the widest lanes takes them
+    // all and has the registers for the equaliser beside them (AVX-512, three to eight voices),
+    // over a slice long enough to fill the equaliser's pipeline from inside the loop.
+    static constexpr int kFewestEqualised = 3;
+    static constexpr int kMostEqualised = kWideLanes;
+    static bool equalises(int frames) noexcept;
     // Renders one slice of `count` voices that are all the slice's sound (the outputs hold zeros)
     // and runs the equaliser on their stereo mix in the same loop: `equaliser`, begun on the
     // slice (EffectsChain::beginSkewed), is filled and stepped up to its drain, which the caller
     // then runs; outputs[0] and outputs[1] hold its output up to there. Only where equalises
-    // holds.
+    // holds, for kFewestEqualised to kMostEqualised voices.
     static void render(KeyVoice* const* voices, int count, float* const outputs[2], int stride,
                        SkewedChain& equaliser) noexcept;
 
