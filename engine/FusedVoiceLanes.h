@@ -659,17 +659,16 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         const ptrdiff_t stride = s.stride;
         const SkewedChain::Io io = {s.outputs[0], s.outputs[1], s.outputs[0], s.outputs[1],
                                     stride,       stride,       stride,       stride};
-        // The first kDepth samples go to the outputs mixed, and fill the equaliser's pipeline.
+        // The first kDepth mixed samples fill the equaliser's pipeline, and each later one steps
+        // it: a copy of the chain whose address nothing takes stays in registers.
         constexpr int kDepth = SkewedChain::kDepth;
-        auto mix = [&](int j, const F& out) __attribute__((always_inline)) {
-            io.output(j, mixStereo(out, left, right));
+        SkewedChain chain = *s.equaliser;
+        auto fill = [&](int j, const F& out) __attribute__((always_inline)) {
+            chain.partialStep(mixStereo(out, left, right), j, n);
         };
         for (; i < kParts - 1 + kDepth; ++i) {
-            step(i, false, mix);
+            step(i, false, fill);
         }
-        s.equaliser->fill(io, n);
-        // Then each mixed sample steps it: a copy whose address nothing takes stays in registers.
-        SkewedChain chain = *s.equaliser;
         auto equalise = [&](int j, const F& out) __attribute__((always_inline)) {
             io.output(j - kDepth, chain(mixStereo(out, left, right)));
         };

@@ -40,13 +40,13 @@ public:
     // stage switches, stage selects, output level, sample rate). Answers 0.
     int configure(const float (&values)[kValueCount]) noexcept;
 
-    // A slice run in place on two channels whose steady steps a caller's loop takes: where the
-    // voicing's own line-up runs past its glides on two channels (where process would run the
-    // skewed chain), answers true with the chain, its state in hand, for the slice's steps. The
-    // caller runs fill, then steps kDepth .. n - 1 (step t reads sample t of the slice and writes
-    // sample t - kDepth), and then hands the chain to endSkewed, which drains it and puts its
-    // state back; process must not run on the slice. Answers false, touching nothing, otherwise
-    // (or below kDepth frames).
+    // A slice run in place on two channels whose steps a caller's loop takes: where the voicing's
+    // own line-up runs past its glides on two channels (where process would run the skewed
+    // chain), answers true with the chain, its state in hand, for the slice's steps. The caller
+    // runs steps 0 .. n - 1 (partial steps up to kDepth - 1; step t takes sample t of the slice
+    // and, from kDepth on, writes sample t - kDepth) and then hands the chain to endSkewed, which
+    // drains it and puts its state back; process must not run on the slice. Answers false,
+    // touching nothing, otherwise (or below kDepth frames).
     bool beginSkewed(const ChannelBuffers& slice, SkewedChain& skewed) noexcept;
     void endSkewed(const ChannelBuffers& slice, SkewedChain& skewed) noexcept;
 

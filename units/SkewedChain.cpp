@@ -74,16 +74,6 @@ void SkewedChain::run(const Io& io, int n) noexcept {
     runPortable(*this, io, n);
 }
 
-void SkewedChain::fill(const Io& io, int n) noexcept {
-#if defined(ORVANE_WIDE_UNITS)
-    if (widest) {
-        partialStepsWidest(*this, io, 0, kDepth, n);
-        return;
-    }
-#endif
-    partialStepsPortable(*this, io, 0, kDepth, n);
-}
-
 void SkewedChain::drain(const Io& io, int n) noexcept {
 #if defined(ORVANE_WIDE_UNITS)
     if (widest) {

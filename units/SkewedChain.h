@@ -18,7 +18,7 @@
 //
 // A slice of n samples runs as the steps 0 .. n + kDepth - 1: at step t sample t goes in and
 // sample t - kDepth comes out. The first kDepth steps fill the pipeline and the last kDepth drain
-// it; the steady steps between may run in a caller's own loop (the voice kernel steps the chain
+// it. The steps up to the drain may run in a caller's own loop (the voice kernel steps the chain
 // on each sample it mixes), and with every step inlined they compile for the caller's
 // instruction set.
 struct SkewedChain {
@@ -116,9 +116,7 @@ struct SkewedChain {
 
     // The n samples of io through the chain: every step.
     void run(const Io& io, int n) noexcept;
-    // The steps that fill the pipeline, 0 .. kDepth - 1 (n >= kDepth): the first kDepth samples
-    // go in, and nothing comes out.
-    void fill(const Io& io, int n) noexcept;
-    // The steps that drain it, n .. n + kDepth - 1: the last kDepth samples come out.
+    // The steps that drain it after n samples, n .. n + kDepth - 1: the last kDepth samples come
+    // out.
     void drain(const Io& io, int n) noexcept;
 };

@@ -120,9 +120,9 @@ TEST(EffectsChain, VoicingSetZeroRunsSixUnitsInOrder) {
     }
 }
 
-// A caller's loop may take the chain's steady steps (the voice kernel steps it on each sample it
-// mixes): begun on a slice, filled, stepped from sample kDepth on and ended, the chain writes what
-// process writes, and keeps the state process keeps. Where process would run another way (a
+// A caller's loop may take the chain's steps (the voice kernel steps it on each sample it mixes):
+// begun on a slice, filled and stepped by the caller and ended, the chain writes what process
+// writes, and keeps the state process keeps. Where process would run another way (a
 // glide, a slice shorter than the pipeline, one channel) it is not begun, and nothing changes.
 TEST(EffectsChain, StepsInTheCallersLoopGiveTheProcessedSlice) {
     EffectsChain chain, reference;
@@ -152,7 +152,9 @@ TEST(EffectsChain, StepsInTheCallersLoopGiveTheProcessedSlice) {
         begun[block] = chain.beginSkewed(b, steps);
         if (begun[block]) {
             const SkewedChain::Io io = {l.data(), r.data(), l.data(), r.data(), 1, 1, 1, 1};
-            steps.fill(io, length);
+            for (int t = 0; t < kDepth; ++t) {
+                steps.partialStep(io.input(t), t, length);
+            }
             for (int t = kDepth; t < length; ++t) {
                 io.output(t - kDepth, steps(io.input(t)));
             }
