@@ -348,8 +348,8 @@ constexpr bool kStepsEqualiser =
 
 // The stereo mix of L lanes' outputs y, lane after lane as mixFusedLanes adds them into a
 // silent slice: (((0 + y0·left0) + y1·left1) + ...) in lane 0 and the same with the right gains
-// in lane 1 (lanes 2 and 3 carry nothing). A lane whose gains are −0 adds −0 for its output +0,
-// which leaves every sum as it was: unused lanes drop out.
+// in lane 1 (lanes 2 and 3 hold sums that nothing reads). A lane whose gains are −0 adds −0 for
+// its output +0, which leaves every sum as it was: unused lanes drop out.
 template <typename F>
 [[gnu::always_inline]] inline StereoPairFloats mixStereo(const F& y, const F& left,
                                                          const F& right) noexcept {
