@@ -248,6 +248,11 @@ bool EffectsChain::beginSkewed(const ChannelBuffers& slice, SkewedChain& skewed)
     return true;
 }
 
+void EffectsChain::feedSkewed(const ChannelBuffers& slice, SkewedChain& skewed, int from,
+                              int to) noexcept {
+    skewed.feed(stereoIo(slice, slice), from, to, slice[0].frames);
+}
+
 void EffectsChain::endSkewed(const ChannelBuffers& slice, SkewedChain& skewed) noexcept {
     skewed.drain(stereoIo(slice, slice), slice[0].frames);
     Sections chain{};

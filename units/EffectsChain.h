@@ -48,6 +48,9 @@ public:
     // drains it and puts its state back; process must not run on the slice. Answers false,
     // touching nothing, otherwise (or below kDepth frames).
     bool beginSkewed(const ChannelBuffers& slice, SkewedChain& skewed) noexcept;
+    // Runs steps from..to - 1 of a begun slice on the samples the slice holds there, for a caller
+    // whose loop takes only some of the slice's steps.
+    void feedSkewed(const ChannelBuffers& slice, SkewedChain& skewed, int from, int to) noexcept;
     void endSkewed(const ChannelBuffers& slice, SkewedChain& skewed) noexcept;
 
     // Read access for tests and tools.

@@ -1,5 +1,7 @@
 #include "SkewedChain.h"
 
+#include <utility>
+
 namespace {
 
 // Steps from..to - 1 of a slice of n samples, where the pipeline fills or drains.
@@ -14,21 +16,46 @@ namespace {
     }
 }
 
-// The n samples of a slice through the skewed chain. The steps where the pipeline fills or
-// drains run in Partial's function, apart from the loop of full steps, so that loop keeps its
-// registers.
-template <void (*Partial)(SkewedChain&, const SkewedChain::Io&, int, int, int)>
-[[gnu::always_inline]] inline void runSteps(SkewedChain& chain, const SkewedChain::Io io,
-                                            int n) noexcept {
-    constexpr int kDepth = SkewedChain::kDepth;
-    const int filled = n < kDepth ? n : kDepth;
-    Partial(chain, io, 0, filled, n);
+// The drain after n >= kDepth samples, each of its steps reduced to the stages that still hold
+// a sample.
+template <int... T>
+[[gnu::always_inline]] inline void drainSteps(SkewedChain& chain, const SkewedChain::Io& io, int n,
+                                              std::integer_sequence<int, T...>) noexcept {
     SkewedChain run = chain;  // a copy whose address nothing takes: it stays in registers
-    for (int t = filled; t < n; ++t) {
+    (io.output(n + T - SkewedChain::kDepth, run.drainStep<T>()), ...);
+    chain = run;
+}
+
+using PartialSteps = void (*)(SkewedChain&, const SkewedChain::Io&, int, int, int);
+
+// Steps from..to - 1 of a slice of n samples, each on its sample of io. The steps where the
+// pipeline fills run in the function Partial, apart from the loop of full steps, so that loop
+// keeps its registers.
+template <PartialSteps Partial>
+[[gnu::always_inline]] inline void feedSteps(SkewedChain& chain, const SkewedChain::Io io, int from,
+                                             int to, int n) noexcept {
+    constexpr int kDepth = SkewedChain::kDepth;
+    const int filled = to < kDepth ? to : (from > kDepth ? from : kDepth);
+    Partial(chain, io, from, filled, n);
+    SkewedChain run = chain;  // a copy whose address nothing takes: it stays in registers
+    for (int t = filled; t < to; ++t) {
         io.output(t - kDepth, run(io.input(t)));
     }
     chain = run;
-    Partial(chain, io, n, n + kDepth, n);
+}
+
+// The n samples of a slice through the skewed chain: its steps, then the drain in the function
+// Drain (or Partial's, for a slice too short to fill the pipeline).
+template <PartialSteps Partial, void (*Drain)(SkewedChain&, const SkewedChain::Io&, int)>
+[[gnu::always_inline]] inline void runSteps(SkewedChain& chain, const SkewedChain::Io io,
+                                            int n) noexcept {
+    constexpr int kDepth = SkewedChain::kDepth;
+    feedSteps<Partial>(chain, io, 0, n, n);
+    if (n < kDepth) {
+        Partial(chain, io, n, n + kDepth, n);
+    } else {
+        Drain(chain, io, n);
+    }
 }
 
 [[gnu::noinline]] void partialStepsPortable(SkewedChain& chain, const SkewedChain::Io& io, int from,
@@ -36,8 +63,18 @@ template <void (*Partial)(SkewedChain&, const SkewedChain::Io&, int, int, int)>
     partialSteps(chain, io, from, to, n);
 }
 
+[[gnu::noinline]] void drainPortable(SkewedChain& chain, const SkewedChain::Io& io,
+                                     int n) noexcept {
+    drainSteps(chain, io, n, std::make_integer_sequence<int, SkewedChain::kDepth>{});
+}
+
 [[gnu::noinline]] void runPortable(SkewedChain& chain, const SkewedChain::Io io, int n) noexcept {
-    runSteps<&partialStepsPortable>(chain, io, n);
+    runSteps<&partialStepsPortable, &drainPortable>(chain, io, n);
+}
+
+[[gnu::noinline]] void feedPortable(SkewedChain& chain, const SkewedChain::Io io, int from, int to,
+                                    int n) noexcept {
+    feedSteps<&partialStepsPortable>(chain, io, from, to, n);
 }
 
 // The same loops compiled for AVX-512, chosen at load time on processors that have it: its 32
@@ -51,9 +88,19 @@ template <void (*Partial)(SkewedChain&, const SkewedChain::Io&, int, int, int)>
     partialSteps(chain, io, from, to, n);
 }
 
+[[gnu::noinline, gnu::target("avx512f,avx512vl"), gnu::flatten]] void drainWidest(
+    SkewedChain& chain, const SkewedChain::Io& io, int n) noexcept {
+    drainSteps(chain, io, n, std::make_integer_sequence<int, SkewedChain::kDepth>{});
+}
+
 [[gnu::noinline, gnu::target("avx512f,avx512vl"), gnu::flatten]] void runWidest(
     SkewedChain& chain, const SkewedChain::Io io, int n) noexcept {
-    runSteps<&partialStepsWidest>(chain, io, n);
+    runSteps<&partialStepsWidest, &drainWidest>(chain, io, n);
+}
+
+[[gnu::noinline, gnu::target("avx512f,avx512vl"), gnu::flatten]] void feedWidest(
+    SkewedChain& chain, const SkewedChain::Io io, int from, int to, int n) noexcept {
+    feedSteps<&partialStepsWidest>(chain, io, from, to, n);
 }
 
 const bool widest = [] {
@@ -74,12 +121,30 @@ void SkewedChain::run(const Io& io, int n) noexcept {
     runPortable(*this, io, n);
 }
 
-void SkewedChain::drain(const Io& io, int n) noexcept {
+void SkewedChain::feed(const Io& io, int from, int to, int n) noexcept {
 #if defined(ORVANE_WIDE_UNITS)
     if (widest) {
-        partialStepsWidest(*this, io, n, n + kDepth, n);
+        feedWidest(*this, io, from, to, n);
         return;
     }
 #endif
-    partialStepsPortable(*this, io, n, n + kDepth, n);
+    feedPortable(*this, io, from, to, n);
+}
+
+void SkewedChain::drain(const Io& io, int n) noexcept {
+#if defined(ORVANE_WIDE_UNITS)
+    if (widest) {
+        if (n < kDepth) {
+            partialStepsWidest(*this, io, n, n + kDepth, n);
+        } else {
+            drainWidest(*this, io, n);
+        }
+        return;
+    }
+#endif
+    if (n < kDepth) {
+        partialStepsPortable(*this, io, n, n + kDepth, n);
+    } else {
+        drainPortable(*this, io, n);
+    }
 }

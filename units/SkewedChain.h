@@ -114,8 +114,56 @@ struct SkewedChain {
         return y;
     }
 
+    // Step n + T of the drain after n >= kDepth samples, for T from 0 to kDepth - 1, with no
+    // input: a stage still holds a sample while T < kSkew·stage, and only those stages run. What
+    // the others would compute is read by no stage that still runs, and their state stays; so the
+    // outputs and states are those of the partial steps.
+    template <int T>
+    [[gnu::always_inline]] StereoPairFloats drainStep() noexcept {
+        constexpr auto holds = [](int stage) { return T < kSkew * stage; };
+        static_assert(!holds(0) && holds(5), "a step of the drain");
+        const StereoPairFloats shelvesIn =
+            __builtin_shufflevector(bandedBefore, biquaddedBefore, 0, 1, 4, 5);
+        const StereoPairFloats hbIn =
+            __builtin_shufflevector(bandedBefore, bandedBefore, 2, 3, 2, 3);
+        const StereoPairFloats olIn =
+            __builtin_shufflevector(shelvedBefore, shelvedBefore, 2, 3, 2, 3);
+        if constexpr (holds(2)) {
+            // band2 runs on lanes 2 and 3; band1, in lanes 0 and 1, keeps its state
+            const StereoPairFloats bandsIn =
+                __builtin_shufflevector(StereoPairFloats{}, shelvedBefore, 0, 1, 4, 5);
+            const StereoPairFloats w1 = bands.w1;
+            const StereoPairFloats w2 = bands.w2;
+            bandedBefore = banded;
+            banded = bands(bandsIn);
+            bands.w1 = __builtin_shufflevector(w1, bands.w1, 0, 1, 6, 7);
+            bands.w2 = __builtin_shufflevector(w2, bands.w2, 0, 1, 6, 7);
+        } else {
+            bandedBefore = banded;
+        }
+        if constexpr (holds(4)) {
+            // the high shelf runs on lanes 2 and 3, the low shelf on 0 and 1 while it holds one
+            const StereoPairFloats state = shelves.s;
+            shelvedBefore = shelved;
+            shelved = shelves(shelvesIn);
+            if constexpr (!holds(1)) {
+                shelves.s = __builtin_shufflevector(state, shelves.s, 0, 1, 6, 7);
+            }
+        } else {
+            shelvedBefore = shelved;
+        }
+        biquaddedBefore = biquadded;
+        if constexpr (holds(3)) {
+            biquadded = hb(hbIn);
+        }
+        return ol(olIn);
+    }
+
     // The n samples of io through the chain: every step.
     void run(const Io& io, int n) noexcept;
+    // Steps from..to - 1 of a slice of n samples, each on its sample of io: a part of run's steps
+    // before the drain, where a slice's samples come in parts.
+    void feed(const Io& io, int from, int to, int n) noexcept;
     // The steps that drain it after n samples, n .. n + kDepth - 1: the last kDepth samples come
     // out.
     void drain(const Io& io, int n) noexcept;
