@@ -1,7 +1,8 @@
 // Block rendering: a host block is cut into slices of at most 256 frames (the length of every
 // voice buffer); inside a slice the keys are rendered up to each event's frame, the event is
 // handled, and after the last event the rest of the slice follows. The units then run in place
-// over the summed keys; where the keys fit one loop of the kernel, it runs the equaliser itself.
+// over the summed keys; where the keys fit one loop of the kernel, it runs the equaliser itself,
+// and a slice cut by events takes the equaliser's steps part by part as its keys are rendered.
 
 #include <algorithm>
 
@@ -65,6 +66,10 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
         std::fill_n(outRight, n, 0.0f);
     }
 
+    // Where an event cuts the slice, its parts share one equaliser begun on the whole slice
+    // (the events touch only the keys), which each part steps as its keys are rendered.
+    SkewedChain equaliser;
+    bool chained = false;
     const int start = position;
     int c = 0;
     for (;;) {
@@ -76,22 +81,35 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
         }
         const int r = ahead < c ? c : static_cast<int>(ahead);  // a late event plays now
         if (r > c) {
-            renderKeys(r - c, c);
+            if (c == 0) {
+                chained = beginEqualiser(slice, equaliser);
+            }
+            if (chained) {
+                renderEqualisedPart(slice, equaliser, c, r);
+            } else {
+                renderKeys(r - c, c);
+            }
         }
         c = r;
         processNextEvent();
     }
     // A slice rendered from its start after its events (if any) may run the equaliser in the
     // kernel's loop, on the keys as they are mixed.
-    bool equalised = false;
+    bool equalised = chained;
     if (n - c >= 1) {
-        equalised = c == 0 && renderEqualisedKeys(slice);
-        if (!equalised) {
-            renderKeys(n - c, c);
+        if (chained) {
+            renderEqualisedPart(slice, equaliser, c, n);
+        } else {
+            equalised = c == 0 && renderEqualisedKeys(slice);
+            if (!equalised) {
+                renderKeys(n - c, c);
+            }
         }
     }
 
-    if (!equalised) {
+    if (chained) {
+        effectsChain->endSkewed(slice, equaliser);
+    } else if (!equalised) {
         effectsChain->process(slice, slice);
     }
     if (overdriveOn) {
@@ -108,24 +126,33 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
     }
 }
 
-bool PianoCore::renderEqualisedKeys(const ChannelBuffers& slice) noexcept {
-    const int n = slice[0].frames;
-    if (referenceVoices || outputChannels != 2 || outRight == nullptr || slice[0].stride != 1 ||
-        slice[1].stride != 1 || !FusedVoiceKernel::equalises(n)) {
-        return false;
-    }
-    // Every active key, in key order, in one group of the kernel.
-    KeyVoice* group[FusedVoiceKernel::kMostEqualised];
+bool PianoCore::equalisesInKernel(const ChannelBuffers& slice) const noexcept {
+    return !referenceVoices && outputChannels == 2 && outRight != nullptr && slice[0].stride == 1 &&
+           slice[1].stride == 1 && FusedVoiceKernel::equalises(slice[0].frames);
+}
+
+int PianoCore::equalisedGroup(KeyVoice* (&group)[FusedVoiceKernel::kMostEqualised]) noexcept {
     int count = 0;
     for (auto& key : keys) {
         if (!key->isActive()) {
             continue;
         }
         if (count == FusedVoiceKernel::kMostEqualised || !FusedVoiceKernel::handles(*key)) {
-            return false;
+            return -1;
         }
         group[count++] = key.get();
     }
+    return count;
+}
+
+bool PianoCore::renderEqualisedKeys(const ChannelBuffers& slice) noexcept {
+    const int n = slice[0].frames;
+    if (!equalisesInKernel(slice)) {
+        return false;
+    }
+    // Every active key, in key order, in one group of the kernel.
+    KeyVoice* group[FusedVoiceKernel::kMostEqualised];
+    const int count = equalisedGroup(group);
     SkewedChain equaliser;
     if (count < FusedVoiceKernel::kFewestEqualised ||
         !effectsChain->beginSkewed(slice, equaliser)) {
@@ -133,9 +160,30 @@ bool PianoCore::renderEqualisedKeys(const ChannelBuffers& slice) noexcept {
     }
     context.frameCount = n;
     float* const outputs[2] = {outLeft, outRight};
-    FusedVoiceKernel::render(group, count, outputs, 1, equaliser);
+    FusedVoiceKernel::render(group, count, outputs, 1, equaliser, 0, n);
     effectsChain->endSkewed(slice, equaliser);
     return true;
+}
+
+bool PianoCore::beginEqualiser(const ChannelBuffers& slice, SkewedChain& equaliser) noexcept {
+    return equalisesInKernel(slice) && effectsChain->beginSkewed(slice, equaliser);
+}
+
+void PianoCore::renderEqualisedPart(const ChannelBuffers& slice, SkewedChain& equaliser, int from,
+                                    int to) noexcept {
+    KeyVoice* group[FusedVoiceKernel::kMostEqualised];
+    const int count = equalisedGroup(group);
+    if (count > 0) {
+        context.frameCount = to - from;
+        float* const outputs[2] = {outLeft, outRight};
+        FusedVoiceKernel::render(group, count, outputs, 1, equaliser, from, slice[0].frames);
+        return;
+    }
+    // No key, or keys the kernel's loop does not take: they are summed into the slice first.
+    if (count < 0) {
+        renderKeys(to - from, from);
+    }
+    effectsChain->feedSkewed(slice, equaliser, from, to);
 }
 
 void PianoCore::renderKeys(int frames, int offset) noexcept {

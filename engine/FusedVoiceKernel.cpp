@@ -103,25 +103,30 @@ bool FusedVoiceKernel::equalises(int frames) noexcept {
 }
 
 void FusedVoiceKernel::render(KeyVoice* const* voices, int count, float* const outputs[2],
-                              int stride, SkewedChain& equaliser) noexcept {
+                              int stride, SkewedChain& equaliser, int firstStep,
+                              int sliceFrames) noexcept {
 #if defined(ORVANE_WIDE_LANES)
+    const Equalising equalising = {&equaliser, firstStep, sliceFrames};
     if (count > kPortableLanes) {
-        renderLanes<8>(voices, count, 2, outputs, stride, &runWidest, &equaliser);
+        renderLanes<8>(voices, count, 2, outputs, stride, &runWidest, equalising);
     } else {
-        renderLanes<4>(voices, count, 2, outputs, stride, &runWidestFour, &equaliser);
+        renderLanes<4>(voices, count, 2, outputs, stride, &runWidestFour, equalising);
     }
 #else
-    (void)voices, (void)count, (void)outputs, (void)stride, (void)equaliser;
+    (void)voices, (void)count, (void)outputs, (void)stride, (void)equaliser, (void)firstStep,
+        (void)sliceFrames;
 #endif
 }
 
 template <int L>
 void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int channels,
                                    float* const outputs[2], int stride, Loop<L> loop,
-                                   SkewedChain* equaliser) noexcept {
+                                   Equalising equalising) noexcept {
     const int n = voices[0]->frames();
     FusedVoiceLanes<L> s{};  // unused lanes stay all zero: silent, and their results are dropped
-    s.equaliser = equaliser;
+    s.equaliser = equalising.chain;
+    s.firstStep = equalising.firstStep;
+    s.sliceFrames = equalising.sliceFrames;
     s.frames = n;
     s.count = count;
     s.channels = channels;

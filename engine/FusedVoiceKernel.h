@@ -56,22 +56,29 @@ public:
     static constexpr int kFewestEqualised = 3;
     static constexpr int kMostEqualised = kWideLanes;
     static bool equalises(int frames) noexcept;
-    // Renders one slice of `count` voices that are all the slice's sound (the outputs hold zeros)
-    // and runs the equaliser on their stereo mix in the same loop: `equaliser`, begun on the
-    // slice (EffectsChain::beginSkewed), is filled and stepped up to its drain, which the caller
-    // then runs; outputs[0] and outputs[1] hold its output up to there. Only where equalises
-    // holds, for kFewestEqualised to kMostEqualised voices.
+    // Renders frameCount frames of `count` voices, from the slice's frame firstStep on, that are
+    // all the sound of those frames, and runs the equaliser on their stereo mix in the same loop:
+    // `equaliser`, begun on the slice of sliceFrames (EffectsChain::beginSkewed) and stepped up
+    // to firstStep, takes the steps of these frames; outputs[0] and outputs[1] point at the
+    // slice's start and hold the equaliser's output up to where it has come. Only where
+    // equalises holds for the slice, for one to kMostEqualised voices.
     static void render(KeyVoice* const* voices, int count, float* const outputs[2], int stride,
-                       SkewedChain& equaliser) noexcept;
+                       SkewedChain& equaliser, int firstStep, int sliceFrames) noexcept;
 
 private:
     template <int L>
     using Loop = void (*)(FusedVoiceLanes<L>& lanes) noexcept;
 
+    // The equaliser a loop steps, and where its frames lie in the slice (no chain: none).
+    struct Equalising {
+        SkewedChain* chain;
+        int firstStep;
+        int sliceFrames;
+    };
     template <int L>
     static void renderLanes(KeyVoice* const* voices, int count, int channels,
                             float* const outputs[2], int stride, Loop<L> loop,
-                            SkewedChain* equaliser = nullptr) noexcept;
+                            Equalising equalising = {nullptr, 0, 0}) noexcept;
     // The eight- and four-lane loops and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
     static void runWide(FusedVoiceLanes<8>& lanes) noexcept;
     static void runWideFour(FusedVoiceLanes<4>& lanes) noexcept;

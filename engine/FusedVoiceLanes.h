@@ -35,8 +35,12 @@ struct FusedVoiceLanes {
     bool bells;   // some lane's bell sounds
     bool damper;  // some lane's tine sounds released
     // The equaliser begun on the slice, which the loop steps on the lanes' stereo mix and whose
-    // output it writes to the outputs; null where the loop's outputs are mixed after it.
+    // output it writes to the outputs; null where the loop's outputs are mixed after it. These
+    // frames are the slice's from its frame firstStep on; the slice has sliceFrames, and the
+    // outputs point at its start.
     SkewedChain* equaliser;
+    int firstStep;
+    int sliceFrames;
 
     // hammer
     float amplitude[L];
@@ -381,7 +385,8 @@ template <typename F>
 // running hammer pulse, a sounding bell, a released sounding tine; when false that part is
 // left out (its output is zero in every lane). Writes each sample's L outputs to ys[i·L + l];
 // Equalised, instead mixes them and steps the lanes' equaliser on the mix (s.equaliser, begun
-// on the slice; n at least kDepth + 4), writing its output to the slice's outputs.
+// on the slice, from the slice's step s.firstStep on), writing its output to the slice's
+// outputs.
 template <int L, int W, bool Pulse, bool Bells, bool Damper, bool Equalised>
 void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     using V = FusedVectors<L, W>;
@@ -659,24 +664,33 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         const ptrdiff_t stride = s.stride;
         const SkewedChain::Io io = {s.outputs[0], s.outputs[1], s.outputs[0], s.outputs[1],
                                     stride,       stride,       stride,       stride};
-        // The first kDepth mixed samples fill the equaliser's pipeline, and each later one steps
-        // it: a copy of the chain whose address nothing takes stays in registers.
+        // Sample j is the slice's sample first + j. The slice's first kDepth mixed samples fill
+        // the equaliser's pipeline, and each later one steps it: a copy of the chain whose
+        // address nothing takes stays in registers.
         constexpr int kDepth = SkewedChain::kDepth;
+        const int first = s.firstStep;
+        const int total = s.sliceFrames;
         SkewedChain chain = *s.equaliser;
-        auto fill = [&](int j, const F& out) __attribute__((always_inline)) {
-            chain.partialStep(mixStereo(out, left, right), j, n);
+        auto fillOrEqualise = [&](int j, const F& out) __attribute__((always_inline)) {
+            const StereoPairFloats x = mixStereo(out, left, right);
+            if (first + j < kDepth) {
+                chain.partialStep(x, first + j, total);
+            } else {
+                io.output(first + j - kDepth, chain(x));
+            }
         };
-        for (; i < kParts - 1 + kDepth; ++i) {
-            step(i, false, fill);
-        }
         auto equalise = [&](int j, const F& out) __attribute__((always_inline)) {
-            io.output(j - kDepth, chain(mixStereo(out, left, right)));
+            io.output(first + j - kDepth, chain(mixStereo(out, left, right)));
         };
+        const int filled = first >= kDepth ? 0 : kDepth - first;  // samples that fill it
+        for (; i < n && i < kParts - 1 + filled; ++i) {
+            step(i, false, fillOrEqualise);
+        }
         for (; i < n; ++i) {
             step(i, false, equalise);
         }
         for (; i < n + kParts - 1; ++i) {
-            step(i, true, equalise);
+            step(i, true, fillOrEqualise);
         }
         *s.equaliser = chain;
     } else {

@@ -7,6 +7,7 @@
 #include "BreakpointCurve.h"
 #include "ChannelBuffers.h"
 #include "EventQueue.h"
+#include "FusedVoiceKernel.h"
 #include "NoteConfiguration.h"
 #include "RenderContext.h"
 
@@ -133,6 +134,17 @@ private:
     // The whole slice's keys and the equaliser over them in one loop of the kernel, where it
     // takes them; answers false, having rendered nothing, elsewhere.
     bool renderEqualisedKeys(const ChannelBuffers& slice) noexcept;
+    // Whether the kernel's loops can run the equaliser on this slice's keys.
+    bool equalisesInKernel(const ChannelBuffers& slice) const noexcept;
+    // The active keys in key order, where the kernel takes them all in one loop with the
+    // equaliser: their count (0 for none), or -1.
+    int equalisedGroup(KeyVoice* (&group)[FusedVoiceKernel::kMostEqualised]) noexcept;
+    // A slice cut by events: the equaliser begun on it (false where the kernel cannot step it,
+    // and then nothing is begun), and the keys of frames from..to - 1 with the equaliser's steps
+    // over them, in the kernel's loop or after the keys are summed.
+    bool beginEqualiser(const ChannelBuffers& slice, SkewedChain& equaliser) noexcept;
+    void renderEqualisedPart(const ChannelBuffers& slice, SkewedChain& equaliser, int from,
+                             int to) noexcept;
 
     RenderContext context;
     int inputChannels = 0;
