@@ -26,6 +26,15 @@ int PianoCore::render(const ChannelBuffers& input, ChannelBuffers& output) noexc
         return frames;
     }
 
+    // Where the equaliser is the last unit and the block sounds, its slices share one equaliser
+    // begun on the whole block: it fills once at the block's start and drains once at its end.
+    ChannelBuffers whole = output;
+    whole[1].frames = frames;
+    SkewedChain blockChain;
+    Equalising block = {&blockChain, &whole, 0};
+    const bool blockEqualised = !overdriveOn && !phaserOn && !tremoloOn && !chorusOn &&
+                                soundsWithin(frames) && beginEqualiser(whole, blockChain);
+
     const int fullSlices = frames / kMaxSlice;
     const int rest = frames - kMaxSlice * fullSlices;
     subBlock[0].stride = output[0].stride;
@@ -42,19 +51,32 @@ int PianoCore::render(const ChannelBuffers& input, ChannelBuffers& output) noexc
     };
     for (int j = 0; j < fullSlices; ++j) {
         pointAt(kMaxSlice * j);
-        renderSlice(subBlock);
+        block.base = kMaxSlice * j;
+        renderSlice(subBlock, blockEqualised ? &block : nullptr);
         position += kMaxSlice;
     }
     if (rest > 0) {
         subBlock[0].frames = rest;
         subBlock[1].frames = rest;
         pointAt(kMaxSlice * fullSlices);
-        renderSlice(subBlock);
+        block.base = kMaxSlice * fullSlices;
+        renderSlice(subBlock, blockEqualised ? &block : nullptr);
+    }
+    if (blockEqualised) {
+        effectsChain->endSkewed(whole, blockChain);
     }
     return frames;
 }
 
-void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
+bool PianoCore::soundsWithin(int frames) const noexcept {
+    const int32_t t = events.peekTime();
+    if (t != EventQueue::kNoEvent && int64_t{t} - position < frames) {
+        return true;
+    }
+    return std::any_of(keys.begin(), keys.end(), [](const auto& key) { return key->isActive(); });
+}
+
+void PianoCore::renderSlice(const ChannelBuffers& slice, const Equalising* block) noexcept {
     const int n = slice[0].frames;
     if (n > kMaxSlice || n < 0) {
         return;
@@ -67,9 +89,12 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
     }
 
     // Where an event cuts the slice, its parts share one equaliser begun on the whole slice
-    // (the events touch only the keys), which each part steps as its keys are rendered.
+    // (the events touch only the keys), which each part steps as its keys are rendered; in a
+    // block whose slices share one, every part steps that.
     SkewedChain equaliser;
-    bool chained = false;
+    const Equalising own = {&equaliser, &slice, 0};
+    const Equalising* chain = block;
+    bool chained = block != nullptr;
     const int start = position;
     int c = 0;
     for (;;) {
@@ -81,11 +106,12 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
         }
         const int r = ahead < c ? c : static_cast<int>(ahead);  // a late event plays now
         if (r > c) {
-            if (c == 0) {
+            if (!chained && c == 0) {
                 chained = beginEqualiser(slice, equaliser);
+                chain = chained ? &own : nullptr;
             }
             if (chained) {
-                renderEqualisedPart(slice, equaliser, c, r);
+                renderEqualisedPart(*chain, c, r);
             } else {
                 renderKeys(r - c, c);
             }
@@ -98,7 +124,7 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
     bool equalised = chained;
     if (n - c >= 1) {
         if (chained) {
-            renderEqualisedPart(slice, equaliser, c, n);
+            renderEqualisedPart(*chain, c, n);
         } else {
             equalised = c == 0 && renderEqualisedKeys(slice);
             if (!equalised) {
@@ -108,7 +134,9 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
     }
 
     if (chained) {
-        effectsChain->endSkewed(slice, equaliser);
+        if (block == nullptr) {
+            effectsChain->endSkewed(slice, equaliser);
+        }
     } else if (!equalised) {
         effectsChain->process(slice, slice);
     }
@@ -127,8 +155,9 @@ void PianoCore::renderSlice(const ChannelBuffers& slice) noexcept {
 }
 
 bool PianoCore::equalisesInKernel(const ChannelBuffers& slice) const noexcept {
-    return !referenceVoices && outputChannels == 2 && outRight != nullptr && slice[0].stride == 1 &&
-           slice[1].stride == 1 && FusedVoiceKernel::equalises(slice[0].frames);
+    return !referenceVoices && outputChannels == 2 && slice[1].samples != nullptr &&
+           slice[0].stride == 1 && slice[1].stride == 1 &&
+           FusedVoiceKernel::equalises(slice[0].frames);
 }
 
 int PianoCore::equalisedGroup(KeyVoice* (&group)[FusedVoiceKernel::kMostEqualised]) noexcept {
@@ -169,21 +198,23 @@ bool PianoCore::beginEqualiser(const ChannelBuffers& slice, SkewedChain& equalis
     return equalisesInKernel(slice) && effectsChain->beginSkewed(slice, equaliser);
 }
 
-void PianoCore::renderEqualisedPart(const ChannelBuffers& slice, SkewedChain& equaliser, int from,
-                                    int to) noexcept {
+void PianoCore::renderEqualisedPart(const Equalising& equalising, int from, int to) noexcept {
+    const ChannelBuffers& buffers = *equalising.buffers;
+    const int first = equalising.base + from;
     KeyVoice* group[FusedVoiceKernel::kMostEqualised];
     const int count = equalisedGroup(group);
     if (count > 0) {
         context.frameCount = to - from;
-        float* const outputs[2] = {outLeft, outRight};
-        FusedVoiceKernel::render(group, count, outputs, 1, equaliser, from, slice[0].frames);
+        float* const outputs[2] = {buffers[0].samples, buffers[1].samples};
+        FusedVoiceKernel::render(group, count, outputs, 1, *equalising.chain, first,
+                                 buffers[0].frames);
         return;
     }
     // No key, or keys the kernel's loop does not take: they are summed into the slice first.
     if (count < 0) {
         renderKeys(to - from, from);
     }
-    effectsChain->feedSkewed(slice, equaliser, from, to);
+    effectsChain->feedSkewed(buffers, *equalising.chain, first, first + to - from);
 }
 
 void PianoCore::renderKeys(int frames, int offset) noexcept {

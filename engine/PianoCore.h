@@ -129,7 +129,18 @@ private:
     void stealVoice() noexcept;
 
     // Slices (BlockRendering.cpp).
-    void renderSlice(const ChannelBuffers& slice) noexcept;
+    // An equaliser whose steps the keys' loops take, begun on `buffers` (a slice, or a host
+    // block of several slices); the slice being rendered starts at frame `base` of them.
+    struct Equalising {
+        SkewedChain* chain;
+        const ChannelBuffers* buffers;
+        int base;
+    };
+    // Whether a key sounds or an event comes within the next frames.
+    bool soundsWithin(int frames) const noexcept;
+    // A slice; `block`, where given, is the equaliser its host block's slices share (the slice
+    // runs no equaliser of its own then).
+    void renderSlice(const ChannelBuffers& slice, const Equalising* block = nullptr) noexcept;
     void renderKeys(int frames, int offset) noexcept;
     // The whole slice's keys and the equaliser over them in one loop of the kernel, where it
     // takes them; answers false, having rendered nothing, elsewhere.
@@ -139,12 +150,12 @@ private:
     // The active keys in key order, where the kernel takes them all in one loop with the
     // equaliser: their count (0 for none), or -1.
     int equalisedGroup(KeyVoice* (&group)[FusedVoiceKernel::kMostEqualised]) noexcept;
-    // A slice cut by events: the equaliser begun on it (false where the kernel cannot step it,
-    // and then nothing is begun), and the keys of frames from..to - 1 with the equaliser's steps
-    // over them, in the kernel's loop or after the keys are summed.
+    // A slice cut by events, or a block of slices: the equaliser begun on it (false where the
+    // kernel cannot step it, and then nothing is begun); and the keys of the slice's frames
+    // from..to - 1 with the equaliser's steps over them, in the kernel's loop or after the keys
+    // are summed.
     bool beginEqualiser(const ChannelBuffers& slice, SkewedChain& equaliser) noexcept;
-    void renderEqualisedPart(const ChannelBuffers& slice, SkewedChain& equaliser, int from,
-                             int to) noexcept;
+    void renderEqualisedPart(const Equalising& equalising, int from, int to) noexcept;
 
     RenderContext context;
     int inputChannels = 0;
