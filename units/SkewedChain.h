@@ -69,23 +69,29 @@ struct SkewedChain {
     StereoPairFloats shelved{}, shelvedBefore{};
     StereoPairFloats biquadded{}, biquaddedBefore{};
 
+    // The stages' inputs at a step whose input is x: what the stage before each passed on two
+    // steps ago.
+    struct Inputs {
+        StereoPairFloats bands, shelves, hb, ol;
+    };
+    [[gnu::always_inline]] Inputs inputs(StereoPairFloats x) const noexcept {
+        return {__builtin_shufflevector(x, shelvedBefore, 0, 1, 4, 5),
+                __builtin_shufflevector(bandedBefore, biquaddedBefore, 0, 1, 4, 5),
+                __builtin_shufflevector(bandedBefore, bandedBefore, 2, 3, 2, 3),
+                __builtin_shufflevector(shelvedBefore, shelvedBefore, 2, 3, 2, 3)};
+    }
+
     // One steady step: x is sample t's input (lanes 0 and 1), and the output is sample
     // t - kDepth's.
     [[gnu::always_inline]] StereoPairFloats operator()(StereoPairFloats x) noexcept {
-        const StereoPairFloats bandsIn = __builtin_shufflevector(x, shelvedBefore, 0, 1, 4, 5);
-        const StereoPairFloats shelvesIn =
-            __builtin_shufflevector(bandedBefore, biquaddedBefore, 0, 1, 4, 5);
-        const StereoPairFloats hbIn =
-            __builtin_shufflevector(bandedBefore, bandedBefore, 2, 3, 2, 3);
-        const StereoPairFloats olIn =
-            __builtin_shufflevector(shelvedBefore, shelvedBefore, 2, 3, 2, 3);
+        const Inputs in = inputs(x);
         bandedBefore = banded;
         shelvedBefore = shelved;
         biquaddedBefore = biquadded;
-        banded = bands(bandsIn);
-        shelved = shelves(shelvesIn);
-        biquadded = hb(hbIn);
-        return ol(olIn);
+        banded = bands(in.bands);
+        shelved = shelves(in.shelves);
+        biquadded = hb(in.hb);
+        return ol(in.ol);
     }
 
     // A step of the pipeline's filling or draining, of n samples: stages with no sample at
@@ -122,20 +128,13 @@ struct SkewedChain {
     [[gnu::always_inline]] StereoPairFloats drainStep() noexcept {
         constexpr auto holds = [](int stage) { return T < kSkew * stage; };
         static_assert(!holds(0) && holds(5), "a step of the drain");
-        const StereoPairFloats shelvesIn =
-            __builtin_shufflevector(bandedBefore, biquaddedBefore, 0, 1, 4, 5);
-        const StereoPairFloats hbIn =
-            __builtin_shufflevector(bandedBefore, bandedBefore, 2, 3, 2, 3);
-        const StereoPairFloats olIn =
-            __builtin_shufflevector(shelvedBefore, shelvedBefore, 2, 3, 2, 3);
+        const Inputs in = inputs(StereoPairFloats{});
         if constexpr (holds(2)) {
             // band2 runs on lanes 2 and 3; band1, in lanes 0 and 1, keeps its state
-            const StereoPairFloats bandsIn =
-                __builtin_shufflevector(StereoPairFloats{}, shelvedBefore, 0, 1, 4, 5);
             const StereoPairFloats w1 = bands.w1;
             const StereoPairFloats w2 = bands.w2;
             bandedBefore = banded;
-            banded = bands(bandsIn);
+            banded = bands(in.bands);
             bands.w1 = __builtin_shufflevector(w1, bands.w1, 0, 1, 6, 7);
             bands.w2 = __builtin_shufflevector(w2, bands.w2, 0, 1, 6, 7);
         } else {
@@ -145,7 +144,7 @@ struct SkewedChain {
             // the high shelf runs on lanes 2 and 3, the low shelf on 0 and 1 while it holds one
             const StereoPairFloats state = shelves.s;
             shelvedBefore = shelved;
-            shelved = shelves(shelvesIn);
+            shelved = shelves(in.shelves);
             if constexpr (!holds(1)) {
                 shelves.s = __builtin_shufflevector(state, shelves.s, 0, 1, 6, 7);
             }
@@ -154,9 +153,9 @@ struct SkewedChain {
         }
         biquaddedBefore = biquadded;
         if constexpr (holds(3)) {
-            biquadded = hb(hbIn);
+            biquadded = hb(in.hb);
         }
-        return ol(olIn);
+        return ol(in.ol);
     }
 
     // The n samples of io through the chain: every step.
