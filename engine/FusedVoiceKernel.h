@@ -56,12 +56,13 @@ public:
     static constexpr int kFewestEqualised = 3;
     static constexpr int kMostEqualised = kWideLanes;
     static bool equalises(int frames) noexcept;
-    // Renders frameCount frames of `count` voices, from the slice's frame firstStep on, that are
-    // all the sound of those frames, and runs the equaliser on their stereo mix in the same loop:
-    // `equaliser`, begun on the slice of sliceFrames (EffectsChain::beginSkewed) and stepped up
-    // to firstStep, takes the steps of these frames; outputs[0] and outputs[1] point at the
-    // slice's start and hold the equaliser's output up to where it has come. Only where
-    // equalises holds for the slice, for one to kMostEqualised voices.
+    // Renders frameCount frames of `count` voices that are all the sound of those frames, and
+    // runs the equaliser on their stereo mix in the same loop. `equaliser` was begun on buffers
+    // of sliceFrames (a slice, or a host block of slices; EffectsChain::beginSkewed) and has
+    // taken their steps up to firstStep, the first of these frames; it takes the steps of these
+    // frames. outputs[0] and outputs[1] point at the buffers' start and hold the equaliser's
+    // output up to where it has come. Only where equalises holds for the buffers, for one to
+    // kMostEqualised voices.
     static void render(KeyVoice* const* voices, int count, float* const outputs[2], int stride,
                        SkewedChain& equaliser, int firstStep, int sliceFrames) noexcept;
 
@@ -69,7 +70,8 @@ private:
     template <int L>
     using Loop = void (*)(FusedVoiceLanes<L>& lanes) noexcept;
 
-    // The equaliser a loop steps, and where its frames lie in the slice (no chain: none).
+    // The equaliser a loop steps, and where its frames lie in the buffers it was begun on (no
+    // chain: none).
     struct Equalising {
         SkewedChain* chain;
         int firstStep;

@@ -34,10 +34,10 @@ struct FusedVoiceLanes {
     bool pulse;   // some lane's hammer pulse runs in this slice
     bool bells;   // some lane's bell sounds
     bool damper;  // some lane's tine sounds released
-    // The equaliser begun on the slice, which the loop steps on the lanes' stereo mix and whose
-    // output it writes to the outputs; null where the loop's outputs are mixed after it. These
-    // frames are the slice's from its frame firstStep on; the slice has sliceFrames, and the
-    // outputs point at its start.
+    // The equaliser begun on the slice (or the host block of slices), which the loop steps on the
+    // lanes' stereo mix and whose output it writes to the outputs; null where the loop's outputs
+    // are mixed after it. These frames are the slice's (or block's) from its frame firstStep on;
+    // it has sliceFrames, and the outputs point at its start.
     SkewedChain* equaliser;
     int firstStep;
     int sliceFrames;
@@ -385,8 +385,7 @@ template <typename F>
 // running hammer pulse, a sounding bell, a released sounding tine; when false that part is
 // left out (its output is zero in every lane). Writes each sample's L outputs to ys[i·L + l];
 // Equalised, instead mixes them and steps the lanes' equaliser on the mix (s.equaliser, begun
-// on the slice, from the slice's step s.firstStep on), writing its output to the slice's
-// outputs.
+// on the slice or block, from its step s.firstStep on), writing its output to the outputs.
 template <int L, int W, bool Pulse, bool Bells, bool Damper, bool Equalised>
 void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     using V = FusedVectors<L, W>;
@@ -664,8 +663,8 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         const ptrdiff_t stride = s.stride;
         const SkewedChain::Io io = {s.outputs[0], s.outputs[1], s.outputs[0], s.outputs[1],
                                     stride,       stride,       stride,       stride};
-        // Sample j is the slice's sample first + j. The slice's first kDepth mixed samples fill
-        // the equaliser's pipeline, and each later one steps it: a copy of the chain whose
+        // Sample j is the slice's (or block's) sample first + j. Its first kDepth mixed samples
+        // fill the equaliser's pipeline, and each later one steps it: a copy of the chain whose
         // address nothing takes stays in registers.
         constexpr int kDepth = SkewedChain::kDepth;
         const int first = s.firstStep;
