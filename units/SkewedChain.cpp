@@ -44,20 +44,6 @@ template <PartialSteps Partial>
     chain = run;
 }
 
-// The n samples of a slice through the skewed chain: its steps, then the drain in the function
-// Drain (or Partial's, for a slice too short to fill the pipeline).
-template <PartialSteps Partial, void (*Drain)(SkewedChain&, const SkewedChain::Io&, int)>
-[[gnu::always_inline]] inline void runSteps(SkewedChain& chain, const SkewedChain::Io io,
-                                            int n) noexcept {
-    constexpr int kDepth = SkewedChain::kDepth;
-    feedSteps<Partial>(chain, io, 0, n, n);
-    if (n < kDepth) {
-        Partial(chain, io, n, n + kDepth, n);
-    } else {
-        Drain(chain, io, n);
-    }
-}
-
 [[gnu::noinline]] void partialStepsPortable(SkewedChain& chain, const SkewedChain::Io& io, int from,
                                             int to, int n) noexcept {
     partialSteps(chain, io, from, to, n);
@@ -66,10 +52,6 @@ template <PartialSteps Partial, void (*Drain)(SkewedChain&, const SkewedChain::I
 [[gnu::noinline]] void drainPortable(SkewedChain& chain, const SkewedChain::Io& io,
                                      int n) noexcept {
     drainSteps(chain, io, n, std::make_integer_sequence<int, SkewedChain::kDepth>{});
-}
-
-[[gnu::noinline]] void runPortable(SkewedChain& chain, const SkewedChain::Io io, int n) noexcept {
-    runSteps<&partialStepsPortable, &drainPortable>(chain, io, n);
 }
 
 [[gnu::noinline]] void feedPortable(SkewedChain& chain, const SkewedChain::Io io, int from, int to,
@@ -93,11 +75,6 @@ template <PartialSteps Partial, void (*Drain)(SkewedChain&, const SkewedChain::I
     drainSteps(chain, io, n, std::make_integer_sequence<int, SkewedChain::kDepth>{});
 }
 
-[[gnu::noinline, gnu::target("avx512f,avx512vl"), gnu::flatten]] void runWidest(
-    SkewedChain& chain, const SkewedChain::Io io, int n) noexcept {
-    runSteps<&partialStepsWidest, &drainWidest>(chain, io, n);
-}
-
 [[gnu::noinline, gnu::target("avx512f,avx512vl"), gnu::flatten]] void feedWidest(
     SkewedChain& chain, const SkewedChain::Io io, int from, int to, int n) noexcept {
     feedSteps<&partialStepsWidest>(chain, io, from, to, n);
@@ -112,13 +89,8 @@ const bool widest = [] {
 }  // namespace
 
 void SkewedChain::run(const Io& io, int n) noexcept {
-#if defined(ORVANE_WIDE_UNITS)
-    if (widest) {
-        runWidest(*this, io, n);
-        return;
-    }
-#endif
-    runPortable(*this, io, n);
+    feed(io, 0, n, n);
+    drain(io, n);
 }
 
 void SkewedChain::feed(const Io& io, int from, int to, int n) noexcept {
