@@ -362,32 +362,35 @@ constexpr bool kStepsEqualiser =
 #endif
 
 // The stereo mix of L lanes' outputs y, lane after lane as mixFusedLanes adds them into a
-// silent slice: (((0 + y0·left0) + y1·left1) + ...) in lane 0 and the same with the right gains
-// in lane 1 (lanes 2 and 3 hold sums that nothing reads). A lane whose gains are −0 adds −0 for
-// its output +0, which leaves every sum as it was: unused lanes drop out.
+// silent slice: ((y0·left0 + y1·left1) + ...) in lane 0 and the same with the right gains in lane
+// 1 (lanes 2 and 3 hold sums that nothing reads). A lane whose gains are −0 adds −0 for its output
+// +0, which leaves every sum as it was: unused lanes drop out. The slice's sums begin at its +0,
+// these at the first product; they differ only where a sum is zero, in its sign, and the mix goes
+// only to the equaliser's first stage, which adds its anti-denormal offset before anything reads
+// its input: both zeros give the same sample there.
 template <typename F>
 [[gnu::always_inline]] inline StereoPairFloats mixStereo(const F& y, const F& left,
                                                          const F& right) noexcept {
     const F pl = y * left;
     const F pr = y * right;
     constexpr int L = sizeof(F) / sizeof(float);
-    StereoPairFloats sum = {};
-    auto add = [&sum](const StereoPairFloats& l, const StereoPairFloats& r) {
+    StereoPairFloats sum;
+    auto add = [&sum](const StereoPairFloats& l, const StereoPairFloats& r, bool first) {
         const StereoPairFloats lo = __builtin_shufflevector(l, r, 0, 4, 1, 5);
         const StereoPairFloats hi = __builtin_shufflevector(l, r, 2, 6, 3, 7);
-        sum = sum + lo;
+        sum = first ? lo : sum + lo;
         sum = sum + __builtin_shufflevector(lo, lo, 2, 3, 2, 3);
         sum = sum + hi;
         sum = sum + __builtin_shufflevector(hi, hi, 2, 3, 2, 3);
     };
     if constexpr (L == 4) {
-        add(pl, pr);
+        add(pl, pr, true);
     } else {
         static_assert(L == 8, "four or eight lanes");
         add(__builtin_shufflevector(pl, pl, 0, 1, 2, 3),
-            __builtin_shufflevector(pr, pr, 0, 1, 2, 3));
+            __builtin_shufflevector(pr, pr, 0, 1, 2, 3), true);
         add(__builtin_shufflevector(pl, pl, 4, 5, 6, 7),
-            __builtin_shufflevector(pr, pr, 4, 5, 6, 7));
+            __builtin_shufflevector(pr, pr, 4, 5, 6, 7), false);
     }
     return sum;
 }
