@@ -6,6 +6,7 @@
 // for the portable one. Include nothing here that emits shared inline code: what the loops take
 // from other headers (the equaliser's steps) is always inlined.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -475,9 +476,15 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     const F fall = s.levelFall + zero;
     const D antiDenormal = static_cast<double>(kAntiDenormal) + D{};
 
-    I tineInput = {};
-    I bellInput = {};
-    I died = {};
+    // What the slice saw, gathered with integer operations, which leave the float adders to the
+    // filters: the bits of every input sample's magnitude or'ed together (non-zero where a sample
+    // was non-zero, NaN included), and the least running peak read as an integer. The peak is
+    // never negative or NaN (a square, or a positive fall times the peak before), and such floats
+    // order as their bits do.
+    const I magnitude = 0x7FFFFFFF + I{};
+    I tineBits = {};
+    I bellBits = {};
+    I lowest = magnitude;
 
     // One resonator step of every lane for input xd: the output y as floats.
     auto ring = [&](int r, const D(&xd)[H], F& y) __attribute__((always_inline)) {
@@ -531,7 +538,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             }
             x = pulsing ? amplitude * tn * q : zero;
             t = t + dt;
-            tineInput |= x != zero;
+            tineBits |= std::bit_cast<I>(x) & magnitude;
         }
 
         // thump: low-pass of the clean pulse → buffer 4
@@ -568,7 +575,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             xb = touch ? x + damperState : x;
         }
         if constexpr (Pulse || Damper) {
-            bellInput |= xb != zero;
+            bellBits |= std::bit_cast<I>(xb) & magnitude;
         }
         DamperOut d;
         d.thump = p.thump;
@@ -626,7 +633,8 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         const F e = out * out;
         const F fallen = fall * peak;
         peak = e > fallen ? e : fallen;
-        died |= peak < kFusedSilenceLevel;
+        const I level = std::bit_cast<I>(peak);
+        lowest = level < lowest ? level : lowest;
 
         emit(i, out);
     };
@@ -732,6 +740,10 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     storeLanes(s.outBand, ob);
     storeLanes(s.outLow, ol);
     storeLanes(s.level, peak);
+    const I yes = I{} - 1;  // a mask's true, in a lane or a scalar
+    const I tineInput = tineBits != I{} ? yes : I{};
+    const I bellInput = bellBits != I{} ? yes : I{};
+    const I died = lowest < std::bit_cast<int32_t>(kFusedSilenceLevel) ? yes : I{};
     storeLanes(s.tineInput, tineInput);
     storeLanes(s.bellInput, bellInput);
     storeLanes(s.died, died);
