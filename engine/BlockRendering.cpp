@@ -3,6 +3,9 @@
 // handled, and after the last event the rest of the slice follows. The units then run in place
 // over the summed keys; where the keys fit one loop of the kernel, it runs the equaliser itself,
 // and a slice cut by events takes the equaliser's steps part by part as its keys are rendered.
+// Two whole slices with no event between them, whose keys come out of the first as they went in
+// (no pulse, no count running out, no level near silence), run in one loop of the kernel: the
+// slices stay what they are, as each key's counts and clocks advance slice by slice.
 
 #include <algorithm>
 
@@ -50,6 +53,11 @@ int PianoCore::render(const ChannelBuffers& input, ChannelBuffers& output) noexc
         }
     };
     for (int j = 0; j < fullSlices; ++j) {
+        if (blockEqualised && j + 1 < fullSlices && renderCarried(block, kMaxSlice * j)) {
+            position += 2 * kMaxSlice;
+            ++j;
+            continue;
+        }
         pointAt(kMaxSlice * j);
         block.base = kMaxSlice * j;
         renderSlice(subBlock, blockEqualised ? &block : nullptr);
@@ -215,6 +223,35 @@ void PianoCore::renderEqualisedPart(const Equalising& equalising, int from, int 
         renderKeys(to - from, from);
     }
     effectsChain->feedSkewed(buffers, *equalising.chain, first, first + to - from);
+}
+
+bool PianoCore::renderCarried(const Equalising& block, int base) noexcept {
+    const int32_t t = events.peekTime();
+    if (t != EventQueue::kNoEvent && int64_t{t} - position <= 2 * kMaxSlice) {
+        return false;  // an event falls within the two slices, or at their end
+    }
+    KeyVoice* group[FusedVoiceKernel::kMostEqualised];
+    const int count = equalisedGroup(group);
+    if (count < 1) {
+        return false;
+    }
+    if (context.levelFall != carriedFall) {
+        carriedFall = context.levelFall;
+        carriedLevel = FusedVoiceKernel::carriedLevel(carriedFall, kMaxSlice);
+    }
+    for (int k = 0; k < count; ++k) {
+        if (!FusedVoiceKernel::carriesAcross(*group[k], kMaxSlice, carriedLevel)) {
+            return false;
+        }
+    }
+    const ChannelBuffers& buffers = *block.buffers;
+    std::fill_n(buffers[0].samples + base, 2 * kMaxSlice, 0.0f);
+    std::fill_n(buffers[1].samples + base, 2 * kMaxSlice, 0.0f);
+    context.frameCount = kMaxSlice;
+    float* const outputs[2] = {buffers[0].samples, buffers[1].samples};
+    FusedVoiceKernel::renderCarried(group, count, outputs, 1, *block.chain, base, buffers[0].frames,
+                                    kMaxSlice);
+    return true;
 }
 
 void PianoCore::renderKeys(int frames, int offset) noexcept {

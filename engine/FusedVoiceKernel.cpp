@@ -1,6 +1,7 @@
 #include "FusedVoiceKernel.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "FusedVoiceLanes.h"
 #include "Hammer.h"
@@ -105,8 +106,14 @@ bool FusedVoiceKernel::equalises(int frames) noexcept {
 void FusedVoiceKernel::render(KeyVoice* const* voices, int count, float* const outputs[2],
                               int stride, SkewedChain& equaliser, int firstStep,
                               int sliceFrames) noexcept {
+    renderCarried(voices, count, outputs, stride, equaliser, firstStep, sliceFrames, 0);
+}
+
+void FusedVoiceKernel::renderCarried(KeyVoice* const* voices, int count, float* const outputs[2],
+                                     int stride, SkewedChain& equaliser, int firstStep,
+                                     int sliceFrames, int firstFrames) noexcept {
 #if defined(ORVANE_WIDE_LANES)
-    const Equalising equalising = {&equaliser, firstStep, sliceFrames};
+    const Equalising equalising = {&equaliser, firstStep, sliceFrames, firstFrames};
     if (count > kPortableLanes) {
         renderLanes<8>(voices, count, 2, outputs, stride, &runWidest, equalising);
     } else {
@@ -114,19 +121,45 @@ void FusedVoiceKernel::render(KeyVoice* const* voices, int count, float* const o
     }
 #else
     (void)voices, (void)count, (void)outputs, (void)stride, (void)equaliser, (void)firstStep,
-        (void)sliceFrames;
+        (void)sliceFrames, (void)firstFrames;
 #endif
+}
+
+bool FusedVoiceKernel::carriesAcross(const KeyVoice& voice, int frames,
+                                     double leastLevel) noexcept {
+    const Hammer& h = *voice.hammer;
+    if (!(h.time > h.length || h.order == 0)) {
+        return false;
+    }
+    const Resonator* resonators[kResonators] = {voice.tine.get(), voice.bell1.get(),
+                                                voice.bell2.get()};
+    for (const Resonator* r : resonators) {
+        if (!silent(r->countdown, r->amplitude) &&
+            (r->countdown < frames || r->ringSamples < frames)) {
+            return false;
+        }
+    }
+    return static_cast<double>(voice.level) >= leastLevel;
+}
+
+double FusedVoiceKernel::carriedLevel(float fall, int frames) noexcept {
+    // The fall less one part in 2^24 bounds a rounded product from below; the margin of 2
+    // covers the power's own rounding.
+    const double least = static_cast<double>(fall) * (1.0 - 0x1p-24);
+    return 2.0 * static_cast<double>(kFusedSilenceLevel) / std::pow(least, frames);
 }
 
 template <int L>
 void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int channels,
                                    float* const outputs[2], int stride, Loop<L> loop,
                                    Equalising equalising) noexcept {
-    const int n = voices[0]->frames();
+    const int first = equalising.firstFrames;
+    const int n = first + voices[0]->frames();
     FusedVoiceLanes<L> s{};  // unused lanes stay all zero: silent, and their results are dropped
     s.equaliser = equalising.chain;
     s.firstStep = equalising.firstStep;
     s.sliceFrames = equalising.sliceFrames;
+    s.boundary = first;
     s.frames = n;
     s.count = count;
     s.channels = channels;
@@ -197,7 +230,10 @@ void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int chann
             h.time = s.time[l];
             h.power = s.power[l];
         } else {
-            h.time += static_cast<float>(n) * h.timeStep;
+            if (first > 0) {
+                h.time += static_cast<float>(first) * h.timeStep;  // the clock runs slice by slice
+            }
+            h.time += static_cast<float>(n - first) * h.timeStep;
         }
 
         Resonator* resonators[kResonators] = {v.tine.get(), v.bell1.get(), v.bell2.get()};
@@ -210,7 +246,11 @@ void FusedVoiceKernel::renderLanes(KeyVoice* const* voices, int count, int chann
             res.s2 = s.s2[r][l];
             const bool input = (r == kTine ? s.tineInput[l] : s.bellInput[l]) != 0;
             // The ring count restarts at every non-zero input sample and runs in whole slices.
-            res.countdown = (input ? res.ringSamples : res.countdown) - n;
+            if (first > 0) {
+                const bool firstInput = r != kTine && s.firstBellInput[l] != 0;
+                res.countdown = (firstInput ? res.ringSamples : res.countdown) - first;
+            }
+            res.countdown = (input ? res.ringSamples : res.countdown) - (n - first);
         }
         v.tine->damperState = s.damperState[l];
 

@@ -65,6 +65,20 @@ public:
     // kMostEqualised voices.
     static void render(KeyVoice* const* voices, int count, float* const outputs[2], int stride,
                        SkewedChain& equaliser, int firstStep, int sliceFrames) noexcept;
+    // Whether a voice's slice of `frames` can run on into the next slice in one loop: it comes
+    // out of the slice as it went in, as far as the loop's choices go. No hammer pulse runs (and
+    // so none starts), every sounding resonator still sounds after the slice whether or not an
+    // input restarts its count, and its running level is at least leastLevel (carriedLevel).
+    static bool carriesAcross(const KeyVoice& voice, int frames, double leastLevel) noexcept;
+    // The least running level that cannot fall to silence within `frames` at a level fall of
+    // `fall` per sample: each sample's peak is at least the fall times the one before, rounded.
+    static double carriedLevel(float fall, int frames) noexcept;
+    // The render above over two slices of the same voices in one loop: firstFrames frames, then
+    // frameCount frames, where every voice carries across the first (carriesAcross) and no event
+    // falls between them; each voice's counts and clocks advance slice by slice.
+    static void renderCarried(KeyVoice* const* voices, int count, float* const outputs[2],
+                              int stride, SkewedChain& equaliser, int firstStep, int sliceFrames,
+                              int firstFrames) noexcept;
 
 private:
     template <int L>
@@ -72,15 +86,17 @@ private:
 
     // The equaliser a loop steps, and where its frames lie in the buffers it was begun on (no
     // chain: none).
+    // firstFrames: the frames of the first of two slices the loop runs over, or 0 for one.
     struct Equalising {
         SkewedChain* chain;
         int firstStep;
         int sliceFrames;
+        int firstFrames;
     };
     template <int L>
     static void renderLanes(KeyVoice* const* voices, int count, int channels,
                             float* const outputs[2], int stride, Loop<L> loop,
-                            Equalising equalising = {nullptr, 0, 0}) noexcept;
+                            Equalising equalising = {nullptr, 0, 0, 0}) noexcept;
     // The eight- and four-lane loops and mix, compiled for AVX2 (FusedVoiceKernelWide.cpp).
     static void runWide(FusedVoiceLanes<8>& lanes) noexcept;
     static void runWideFour(FusedVoiceLanes<4>& lanes) noexcept;

@@ -42,6 +42,9 @@ struct FusedVoiceLanes {
     SkewedChain* equaliser;
     int firstStep;
     int sliceFrames;
+    // Where the loop runs on into the next slice (only with the equaliser and no pulse): the
+    // frames of the first slice, whose inputs go to firstBellInput; 0 for a single slice.
+    int boundary;
 
     // hammer
     float amplitude[L];
@@ -89,9 +92,10 @@ struct FusedVoiceLanes {
     float gainRight[L];
 
     // what the slice saw
-    int32_t tineInput[L];  // a non-zero input sample reached the tine
-    int32_t bellInput[L];  // ... the bells
-    int32_t died[L];       // the running level fell below the silence level
+    int32_t tineInput[L];       // a non-zero input sample reached the tine
+    int32_t bellInput[L];       // ... the bells
+    int32_t died[L];            // the running level fell below the silence level
+    int32_t firstBellInput[L];  // ... the bells in the first of two slices (boundary > 0)
 };
 
 namespace {
@@ -484,6 +488,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     const I magnitude = 0x7FFFFFFF + I{};
     I tineBits = {};
     I bellBits = {};
+    I firstBellBits = {};
     I lowest = magnitude;
 
     // One resonator step of every lane for input xd: the output y as floats.
@@ -707,8 +712,19 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         for (; i < n && i < kParts - 1 + filled; ++i) {
             step(i, false, fillOrEqualise);
         }
-        for (; i < n; ++i) {
-            step(i, false, equalise);
+        // Over two slices, the bells' inputs of the first are set apart once its last sample has
+        // left the damper's part, at step boundary; no pulse runs, so no tine has an input.
+        int end = s.boundary > 0 ? s.boundary + 1 : n;
+        for (;;) {
+            for (; i < end; ++i) {
+                step(i, false, equalise);
+            }
+            if (end == n) {
+                break;
+            }
+            firstBellBits = bellBits;
+            bellBits = I{};
+            end = n;
         }
         for (; i < n + kParts - 1; ++i) {
             step(i, true, fillOrEqualise);
@@ -743,6 +759,8 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     const I yes = I{} - 1;  // a mask's true, in a lane or a scalar
     const I tineInput = tineBits != I{} ? yes : I{};
     const I bellInput = bellBits != I{} ? yes : I{};
+    const I firstBellInput = firstBellBits != I{} ? yes : I{};
+    storeLanes(s.firstBellInput, firstBellInput);
     const I died = lowest < std::bit_cast<int32_t>(kFusedSilenceLevel) ? yes : I{};
     storeLanes(s.tineInput, tineInput);
     storeLanes(s.bellInput, bellInput);

@@ -156,6 +156,10 @@ private:
     // are summed.
     bool beginEqualiser(const ChannelBuffers& slice, SkewedChain& equaliser) noexcept;
     void renderEqualisedPart(const Equalising& equalising, int from, int to) noexcept;
+    // Two whole slices of a block from its frame base in one loop of the kernel, where no event
+    // falls within them and every active key carries across the first; false, having rendered
+    // nothing, elsewhere.
+    bool renderCarried(const Equalising& block, int base) noexcept;
 
     RenderContext context;
     int inputChannels = 0;
@@ -186,4 +190,8 @@ private:
     bool tremoloOn = false;
     bool chorusOn = false;
     bool referenceVoices = false;
+    // The least level a key carries across a slice with (FusedVoiceKernel::carriedLevel), for
+    // the level fall it was worked out for.
+    float carriedFall = 0.0f;
+    double carriedLevel = 0.0;
 };
