@@ -714,17 +714,16 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         }
         // Over two slices, the bells' inputs of the first are set apart once its last sample has
         // left the damper's part, at step boundary; no pulse runs, so no tine has an input.
-        int end = s.boundary > 0 ? s.boundary + 1 : n;
-        for (;;) {
-            for (; i < end; ++i) {
-                step(i, false, equalise);
-            }
-            if (end == n) {
-                break;
-            }
+        const int split = s.boundary > 0 ? s.boundary + 1 : n;
+        for (; i < split; ++i) {
+            step(i, false, equalise);
+        }
+        if (split < n) {
             firstBellBits = bellBits;
             bellBits = I{};
-            end = n;
+            for (; i < n; ++i) {
+                step(i, false, equalise);
+            }
         }
         for (; i < n + kParts - 1; ++i) {
             step(i, true, fillOrEqualise);

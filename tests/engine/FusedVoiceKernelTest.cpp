@@ -326,6 +326,15 @@ TEST(FusedVoiceKernel, StereoSlicesCutByEventsEqualTheComponentRender) {
     EXPECT_GT(pair.play(events, events.back().frame + 44100, 300), 0.05);
 }
 
+TEST(FusedVoiceKernel, SlicesWithoutEventsRunOnInOneLoop) {
+    // In 1024-frame blocks two whole slices without an event between them run in one loop where
+    // every key carries across the first, and one by one where a pulse runs, a ring count ends or
+    // a level nears silence within the first: the same samples either way.
+    const std::vector<TimedEvent> events = densePattern();
+    EnginePair pair(2, 12.0f);
+    EXPECT_GT(pair.play(events, events.back().frame + 44100, 1024), 0.05);
+}
+
 #if defined(ORVANE_DEMO_MID)
 TEST(FusedVoiceKernel, DemoRenderEqualsTheComponentRender) {
     // The demo piece with the plug-in's defaults ("Voices" 20), stereo, in 512-frame blocks,
