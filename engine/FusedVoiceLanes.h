@@ -369,33 +369,44 @@ constexpr bool kStepsEqualiser =
 // The stereo mix of L lanes' outputs y, lane after lane as mixFusedLanes adds them into a
 // silent slice: ((y0·left0 + y1·left1) + ...) in lane 0 and the same with the right gains in lane
 // 1 (lanes 2 and 3 hold sums that nothing reads). A lane whose gains are −0 adds −0 for its output
-// +0, which leaves every sum as it was: unused lanes drop out. The slice's sums begin at its +0,
+// +0, which leaves every sum as it was: unused lanes drop out, and the eight-lane loop (five to
+// eight voices) adds lanes 5 to 7 only where in use. The slice's sums begin at its +0,
 // these at the first product; they differ only where a sum is zero, in its sign, and the mix goes
 // only to the equaliser's first stage, which adds its anti-denormal offset before anything reads
 // its input: both zeros give the same sample there.
 template <typename F>
-[[gnu::always_inline]] inline StereoPairFloats mixStereo(const F& y, const F& left,
-                                                         const F& right) noexcept {
+[[gnu::always_inline]] inline StereoPairFloats mixStereo(const F& y, const F& left, const F& right,
+                                                         int used) noexcept {
     const F pl = y * left;
     const F pr = y * right;
     constexpr int L = sizeof(F) / sizeof(float);
     StereoPairFloats sum;
-    auto add = [&sum](const StereoPairFloats& l, const StereoPairFloats& r, bool first) {
+    // Lanes 0 to 3 (at base 0) or 4 to 7 (at base 4): those from `from` on only where in use.
+    auto add = [&sum, used](const StereoPairFloats& l, const StereoPairFloats& r, int base,
+                            int from) {
         const StereoPairFloats lo = __builtin_shufflevector(l, r, 0, 4, 1, 5);
         const StereoPairFloats hi = __builtin_shufflevector(l, r, 2, 6, 3, 7);
-        sum = first ? lo : sum + lo;
-        sum = sum + __builtin_shufflevector(lo, lo, 2, 3, 2, 3);
-        sum = sum + hi;
-        sum = sum + __builtin_shufflevector(hi, hi, 2, 3, 2, 3);
+        auto runs = [used, from](int lane) { return lane < from || lane < used; };
+        sum = base == 0 ? lo : sum + lo;
+        if (runs(base + 1)) {
+            sum = sum + __builtin_shufflevector(lo, lo, 2, 3, 2, 3);
+        }
+        if (runs(base + 2)) {
+            sum = sum + hi;
+        }
+        if (runs(base + 3)) {
+            sum = sum + __builtin_shufflevector(hi, hi, 2, 3, 2, 3);
+        }
     };
     if constexpr (L == 4) {
-        add(pl, pr, true);
+        add(pl, pr, 0, 4);
     } else {
+        // the loop of eight lanes runs five to eight voices
         static_assert(L == 8, "four or eight lanes");
         add(__builtin_shufflevector(pl, pl, 0, 1, 2, 3),
-            __builtin_shufflevector(pr, pr, 0, 1, 2, 3), true);
+            __builtin_shufflevector(pr, pr, 0, 1, 2, 3), 0, 8);
         add(__builtin_shufflevector(pl, pl, 4, 5, 6, 7),
-            __builtin_shufflevector(pr, pr, 4, 5, 6, 7), false);
+            __builtin_shufflevector(pr, pr, 4, 5, 6, 7), 4, 5);
     }
     return sum;
 }
@@ -687,6 +698,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         F left, right;
         loadLanes(left, gains[0]);
         loadLanes(right, gains[1]);
+        const int used = s.count;
         const ptrdiff_t stride = s.stride;
         const SkewedChain::Io io = {s.outputs[0], s.outputs[1], s.outputs[0], s.outputs[1],
                                     stride,       stride,       stride,       stride};
@@ -698,7 +710,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         const int total = s.sliceFrames;
         SkewedChain chain = *s.equaliser;
         auto fillOrEqualise = [&](int j, const F& out) __attribute__((always_inline)) {
-            const StereoPairFloats x = mixStereo(out, left, right);
+            const StereoPairFloats x = mixStereo(out, left, right, used);
             if (first + j < kDepth) {
                 chain.partialStep(x, first + j, total);
             } else {
@@ -706,7 +718,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             }
         };
         auto equalise = [&](int j, const F& out) __attribute__((always_inline)) {
-            io.output(first + j - kDepth, chain(mixStereo(out, left, right)));
+            io.output(first + j - kDepth, chain(mixStereo(out, left, right, used)));
         };
         const int filled = first >= kDepth ? 0 : kDepth - first;  // samples that fill it
         for (; i < n && i < kParts - 1 + filled; ++i) {
