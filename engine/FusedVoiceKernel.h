@@ -85,8 +85,8 @@ private:
     using Loop = void (*)(FusedVoiceLanes<L>& lanes) noexcept;
 
     // The equaliser a loop steps, and where its frames lie in the buffers it was begun on (no
-    // chain: none).
-    // firstFrames: the frames of the first of two slices the loop runs over, or 0 for one.
+    // chain: none); firstFrames, the frames of the first of two slices the loop runs over (0 for
+    // one).
     struct Equalising {
         SkewedChain* chain;
         int firstStep;
