@@ -76,9 +76,14 @@ int PianoCore::render(const ChannelBuffers& input, ChannelBuffers& output) noexc
     return frames;
 }
 
-bool PianoCore::soundsWithin(int frames) const noexcept {
+int64_t PianoCore::nextEventIn() const noexcept {
     const int32_t t = events.peekTime();
-    if (t != EventQueue::kNoEvent && int64_t{t} - position < frames) {
+    // The distance in 64 bits: a host's event time may lie anywhere in the int range.
+    return t == EventQueue::kNoEvent ? INT64_MAX : int64_t{t} - position;
+}
+
+bool PianoCore::soundsWithin(int frames) const noexcept {
+    if (nextEventIn() < frames) {
         return true;
     }
     return std::any_of(keys.begin(), keys.end(), [](const auto& key) { return key->isActive(); });
@@ -226,8 +231,7 @@ void PianoCore::renderEqualisedPart(const Equalising& equalising, int from, int 
 }
 
 bool PianoCore::renderCarried(const Equalising& block, int base) noexcept {
-    const int32_t t = events.peekTime();
-    if (t != EventQueue::kNoEvent && int64_t{t} - position <= 2 * kMaxSlice) {
+    if (nextEventIn() <= 2 * kMaxSlice) {
         return false;  // an event falls within the two slices, or at their end
     }
     KeyVoice* group[FusedVoiceKernel::kMostEqualised];

@@ -136,6 +136,9 @@ private:
         const ChannelBuffers* buffers;
         int base;
     };
+    // Frames from the current position to the next event (negative for a late one), or
+    // INT64_MAX for none.
+    int64_t nextEventIn() const noexcept;
     // Whether a key sounds or an event comes within the next frames.
     bool soundsWithin(int frames) const noexcept;
     // A slice; `block`, where given, is the equaliser its host block's slices share (the slice
