@@ -270,13 +270,19 @@ inline void roundToFloat(typename V::D& d) noexcept {
 }
 
 // One resonator step in double lanes for input x: the state (z1, z2) rounded to float, and the
-// step's u, which the resonator's output scales.
-template <typename V>
+// step's u, which the resonator's output scales. Undriven, x is +0 and the step leaves out the
+// input's add, which would change only a z1 of −0 (see runFusedLanes).
+template <typename V, bool Driven = true>
 [[gnu::always_inline]] inline typename V::D resonate(const typename V::D& k, const typename V::D& c,
                                                      typename V::D& z1, typename V::D& z2,
                                                      const typename V::D& x) noexcept {
     using D = typename V::D;
-    const D v = k * (z1 + x);
+    D v;
+    if constexpr (Driven) {
+        v = k * (z1 + x);
+    } else {
+        v = k * z1;
+    }
     const D w = c * (v + z2);
     const D u = w + v;
     z1 = w - z2;
@@ -339,9 +345,10 @@ struct PairedBells<V, true> {
         s2[2][0] = half(z2, 1);
     }
 
-    // One step of both bells for input x: bell1 + bell2.
-    [[gnu::always_inline]] F operator()(const D& x) noexcept {
-        const typename V2::D out[1] = {a * resonate<V2>(k, c, z1, z2, join(x, x))};
+    // One step of both bells for input x (+0 where not Driven): bell1 + bell2.
+    template <bool Driven>
+    [[gnu::always_inline]] F step(const D& x) noexcept {
+        const typename V2::D out[1] = {a * resonate<V2, Driven>(k, c, z1, z2, join(x, x))};
         typename V2::F y;
         narrowLanes<V2>(out, y);
         y = on ? y : typename V2::F{};
@@ -416,6 +423,15 @@ template <typename F>
 // left out (its output is zero in every lane). Writes each sample's L outputs to ys[i·L + l];
 // Equalised, instead mixes them and steps the lanes' equaliser on the mix (s.equaliser, begun
 // on the slice or block, from its step s.firstStep on), writing its output to the outputs.
+//
+// Without a pulse the hammer's output is +0, and the steps leave out its adds: to the tine's
+// state, the thump's, the damper's contact and, with no released tine, the bells' state. Adding
+// +0, or subtracting from it, changes at most the sign of a zero, so what the loop computes
+// differs from the full steps at most in the signs of zeros. Adds, multiplies, conversions and
+// compares carry such a difference on as signs of zeros alone, and none reaches a sample: the level
+// squares the output, the pickup squares its input before it divides, and the voices' outputs go to
+// a sum begun at +0 (the slice) or to the equaliser's first stage, which adds its anti-denormal
+// offset first.
 template <int L, int W, bool Pulse, bool Bells, bool Damper, bool Equalised>
 void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     using V = FusedVectors<L, W>;
@@ -502,11 +518,13 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     I firstBellBits = {};
     I lowest = magnitude;
 
-    // One resonator step of every lane for input xd: the output y as floats.
-    auto ring = [&](int r, const D(&xd)[H], F& y) __attribute__((always_inline)) {
+    // One resonator step of every lane for input xd (+0 where not driven): the output y as
+    // floats.
+    auto ring = [&](int r, const D(&xd)[H], F& y, auto driven) __attribute__((always_inline)) {
         D out[H];
         for (int h = 0; h < H; ++h) {
-            out[h] = a[r][h] * resonate<V>(k[r][h], c[r][h], z1[r][h], z2[r][h], xd[h]);
+            out[h] = a[r][h] * resonate<V, decltype(driven)::value>(k[r][h], c[r][h], z1[r][h],
+                                                                    z2[r][h], xd[h]);
         }
         narrowLanes<V>(out, y);
         y = on[r] ? y : zero;
@@ -557,9 +575,14 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             tineBits |= std::bit_cast<I>(x) & magnitude;
         }
 
-        // thump: low-pass of the clean pulse → buffer 4
-        const F th = x - tq * tb - tl;
-        tb = tb + tf * th;
+        // thump: low-pass of the clean pulse → buffer 4; without a pulse, 0 − p − tl is
+        // −(p + tl), and tb + tf·(−s) is tb − tf·s
+        if constexpr (Pulse) {
+            const F th = x - tq * tb - tl;
+            tb = tb + tf * th;
+        } else {
+            tb = tb - tf * (tq * tb + tl);
+        }
         tl = tl + tf * tb;
         TineOut p;
         p.x = x;
@@ -567,7 +590,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
 
         // tine → buffer 1
         widenLanes<V>(x, p.xd);
-        ring(0, p.xd, p.tine);
+        ring(0, p.xd, p.tine, std::bool_constant<Pulse>{});
         return p;
     };
 
@@ -588,7 +611,11 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             F updated;
             narrowLanes<V>(next, updated);
             damperState = touch ? updated : damperState;
-            xb = touch ? x + damperState : x;
+            if constexpr (Pulse) {
+                xb = touch ? x + damperState : x;
+            } else {
+                xb = touch ? damperState : x;
+            }
         }
         if constexpr (Pulse || Damper) {
             bellBits |= std::bit_cast<I>(xb) & magnitude;
@@ -615,12 +642,14 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
                     xbd[h] = p.xd[h];
                 }
             }
+            // driven by the pulse or the damper
+            constexpr std::bool_constant<Pulse || Damper> driven;
             if constexpr (kPairedBells) {
-                bells = paired(xbd[0]);
+                bells = paired.template step<driven>(xbd[0]);
             } else {
                 F bell1, bell2;
-                ring(1, xbd, bell1);
-                ring(2, xbd, bell2);
+                ring(1, xbd, bell1, driven);
+                ring(2, xbd, bell2, driven);
                 bells = bell1 + bell2;
             }
         }
