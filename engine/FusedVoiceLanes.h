@@ -286,17 +286,6 @@ template <typename V, bool Driven = true>
     const D w = c * (v + z2);
     const D u = w + v;
     z1 = w - z2;
-#if defined(__AVX512F__)
-    if constexpr (V::kW == 4) {
-        // both states of a part of four lanes side by side, rounded in one pair of conversions
-        typedef double D8 __attribute__((vector_size(64)));
-        D8 both = __builtin_shufflevector(z1, u, 0, 1, 2, 3, 4, 5, 6, 7);
-        both = (D8)_mm512_maskz_cvtps_pd(0xFF, _mm512_maskz_cvtpd_ps(0xFF, (__m512d)both));
-        z1 = __builtin_shufflevector(both, both, 0, 1, 2, 3);
-        z2 = __builtin_shufflevector(both, both, 4, 5, 6, 7);
-        return u;
-    }
-#endif
     roundToFloat<V>(z1);
     z2 = u;
     roundToFloat<V>(z2);
