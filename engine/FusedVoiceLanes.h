@@ -474,10 +474,13 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         damperAlpha[h] = convertLanes<D>(p);
     }
     F damperFloor, damperState;
-    I contacting;
     loadLanes(damperFloor, s.damperFloor);
     loadLanes(damperState, s.damperState);
+    // The tine touches the damper below this: 0 where it is released and sounds, and −∞ (which no
+    // sample is below) elsewhere.
+    I contacting;
     loadLanes(contacting, s.contacting);
+    const F contactBelow = contacting ? zero : zero - __builtin_inff();
 
     F tf, tq, tg, tb, tl, of, oq, og, ob, ol, offset, bias, peak;
     loadLanes(tf, s.thumpF);
@@ -528,9 +531,11 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         paired.load(k, c, a, z1, z2, on);
     }
 
-    // A sample's way through the voice, in five parts. A step of the loop runs part j for sample
+    // A sample's way through the voice, in seven parts. A step of the loop runs part j for sample
     // i - j: the parts of one step do not wait on each other, and each part still takes its
-    // samples in order, so every lane computes what it computed sample by sample.
+    // samples in order, so every lane computes what it computed sample by sample. The parts are
+    // cut where a step would otherwise wait long on itself (the pickup's division, the
+    // equaliser's stages after the output high-pass).
     struct TineOut {
         F x;      // the hammer pulse
         F thump;  // the thump low-pass
@@ -589,7 +594,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         const F tine = p.tine;
         F xb = x;
         if constexpr (Damper) {
-            const I touch = contacting & (tine < zero);
+            const I touch = tine < contactBelow;
             const F clipped = tine < damperFloor ? damperFloor : tine;
             D dd[H], cd[H], next[H];
             widenLanes<V>(damperState, dd);
@@ -645,19 +650,26 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         return {p.tine, p.thump, bells};
     };
 
-    // pickup → buffer 5; without bells the last term is (0 + 0)·y, which adds nothing
-    auto pickupPart = [&](const BellOut& p) __attribute__((always_inline))->F {
+    // pickup → buffer 5, in two parts: the nonlinearity's y, then its sum with the bells; without
+    // bells the last term is (0 + 0)·y, which adds nothing
+    struct PickupOut {
+        F y;
+        F bells;
+    };
+    auto pickupPart = [&](const BellOut& p) __attribute__((always_inline))->PickupOut {
         const F px = p.tine + p.thump + offset;
-        const F py = 1.0f / (1.0f + px * px);
-        F picked = py + bias;
+        return {1.0f / (1.0f + px * px), p.bells};
+    };
+    auto pickedPart = [&](const PickupOut& p) __attribute__((always_inline))->F {
+        F picked = p.y + bias;
         if constexpr (Bells) {
-            picked = picked + p.bells * py;
+            picked = picked + p.bells * p.y;
         }
         return picked;
     };
 
-    // output high-pass in place on buffer 5, and the level, of sample i
-    auto levelPart = [&](const F& picked, int i, auto& emit) __attribute__((always_inline)) {
+    // output high-pass in place on buffer 5, and the level: the voices' output
+    auto levelPart = [&](const F& picked) __attribute__((always_inline))->F {
         const F oh = picked - oq * ob - ol;
         ob = ob + of * oh;
         ol = ol + of * ob;
@@ -669,25 +681,33 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         peak = e > fallen ? e : fallen;
         const I level = std::bit_cast<I>(peak);
         lowest = level < lowest ? level : lowest;
-
-        emit(i, out);
+        return out;
     };
 
     // One step, at: part j takes sample at - j, which in the steps where the pipeline fills or
     // drains may lie outside the slice. The later parts go first, each taking what the part
     // before it passed on at the step before.
-    constexpr int kParts = 5;
+    // The last part emits sample at - 6: stores it, or mixes it and steps the equaliser.
+    constexpr int kParts = 7;
     TineOut tined{};
     DamperOut damped{};
     BellOut belled{};
+    PickupOut pickedUp{};
     F picked{};
+    F leveled{};
     auto step = [&](int at, bool partial, auto& emit) __attribute__((always_inline)) {
         auto runs = [&](int part) { return !partial || (at >= part && at - part < n); };
+        if (runs(6)) {
+            emit(at - 6, leveled);
+        }
+        if (runs(5)) {
+            leveled = levelPart(picked);
+        }
         if (runs(4)) {
-            levelPart(picked, at - 4, emit);
+            picked = pickedPart(pickedUp);
         }
         if (runs(3)) {
-            picked = pickupPart(belled);
+            pickedUp = pickupPart(belled);
         }
         if (runs(2)) {
             belled = bellsPart(damped);
