@@ -296,7 +296,9 @@ template <typename V, bool Driven = true>
 // instruction set has one (AVX-512): bell1 in the lower half, bell2 in the upper. The bells take
 // the same input, and each lane computes what the loop's resonator step computes for its bell.
 template <typename V, bool kEnabled>
-struct PairedBells {};
+struct PairedBells {
+    struct Step {};  // what a step passes on: nothing where the bells are not paired
+};
 
 #if defined(__AVX512F__)
 template <typename V>
@@ -334,10 +336,15 @@ struct PairedBells<V, true> {
         s2[2][0] = half(z2, 1);
     }
 
-    // One step of both bells for input x (+0 where not Driven): bell1 + bell2.
+    // One step of both bells for input x (+0 where not Driven), in two parts: the step, which
+    // passes on its u, and the output bell1 + bell2.
+    using Step = typename V2::D;
     template <bool Driven>
-    [[gnu::always_inline]] F step(const D& x) noexcept {
-        const typename V2::D out[1] = {a * resonate<V2, Driven>(k, c, z1, z2, join(x, x))};
+    [[gnu::always_inline]] Step step(const D& x) noexcept {
+        return resonate<V2, Driven>(k, c, z1, z2, join(x, x));
+    }
+    [[gnu::always_inline]] F output(const Step& u) const noexcept {
+        const typename V2::D out[1] = {a * u};
         typename V2::F y;
         narrowLanes<V2>(out, y);
         y = on ? y : typename V2::F{};
@@ -551,7 +558,8 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     struct BellOut {
         F tine;
         F thump;
-        F bells;  // the bells' sum
+        F bells;  // the bells' sum, or where they are paired:
+        typename PairedBells<V, kPairedBells>::Step pairedStep;  // their step, for their output
     };
 
     // hammer, thump and tine
@@ -639,7 +647,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             // driven by the pulse or the damper
             constexpr std::bool_constant<Pulse || Damper> driven;
             if constexpr (kPairedBells) {
-                bells = paired.template step<driven>(xbd[0]);
+                return {p.tine, p.thump, zero, paired.template step<driven>(xbd[0])};
             } else {
                 F bell1, bell2;
                 ring(1, xbd, bell1, driven);
@@ -647,18 +655,23 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
                 bells = bell1 + bell2;
             }
         }
-        return {p.tine, p.thump, bells};
+        return {p.tine, p.thump, bells, typename PairedBells<V, kPairedBells>::Step{}};
     };
 
-    // pickup → buffer 5, in two parts: the nonlinearity's y, then its sum with the bells; without
-    // bells the last term is (0 + 0)·y, which adds nothing
+    // pickup → buffer 5, in two parts: the nonlinearity's y (and the paired bells' output, from
+    // their step in the part before), then its sum with the bells; without bells the last term is
+    // (0 + 0)·y, which adds nothing
     struct PickupOut {
         F y;
         F bells;
     };
     auto pickupPart = [&](const BellOut& p) __attribute__((always_inline))->PickupOut {
         const F px = p.tine + p.thump + offset;
-        return {1.0f / (1.0f + px * px), p.bells};
+        if constexpr (kPairedBells) {
+            return {1.0f / (1.0f + px * px), paired.output(p.pairedStep)};
+        } else {
+            return {1.0f / (1.0f + px * px), p.bells};
+        }
     };
     auto pickedPart = [&](const PickupOut& p) __attribute__((always_inline))->F {
         F picked = p.y + bias;
