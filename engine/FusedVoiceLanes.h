@@ -517,16 +517,28 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     I firstBellBits = {};
     I lowest = magnitude;
 
-    // One resonator step of every lane for input xd (+0 where not driven): the output y as
-    // floats.
-    auto ring = [&](int r, const D(&xd)[H], F& y, auto driven) __attribute__((always_inline)) {
+    // One resonator step of every lane for input xd (+0 where not driven), passing on its u; and
+    // the output that u gives, as floats. ring does both.
+    auto advance = [&](int r, const D(&xd)[H], D(&u)[H], auto driven)
+        __attribute__((always_inline)) {
+        for (int h = 0; h < H; ++h) {
+            u[h] =
+                resonate<V, decltype(driven)::value>(k[r][h], c[r][h], z1[r][h], z2[r][h], xd[h]);
+        }
+    };
+    auto output = [&](int r, const D(&u)[H]) __attribute__((always_inline))->F {
         D out[H];
         for (int h = 0; h < H; ++h) {
-            out[h] = a[r][h] * resonate<V, decltype(driven)::value>(k[r][h], c[r][h], z1[r][h],
-                                                                    z2[r][h], xd[h]);
+            out[h] = a[r][h] * u[h];
         }
+        F y;
         narrowLanes<V>(out, y);
-        y = on[r] ? y : zero;
+        return on[r] ? y : zero;
+    };
+    auto ring = [&](int r, const D(&xd)[H], F& y, auto driven) __attribute__((always_inline)) {
+        D u[H];
+        advance(r, xd, u, driven);
+        y = output(r, u);
     };
 #if defined(__AVX512F__)
     constexpr bool kPairedBells = Bells && H == 1 && W == 4;
@@ -555,11 +567,13 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         F xb;     // the bells' input: the pulse and the damper's contact
         D xd[H];  // the pulse as doubles, the bells' input when no damper sounds
     };
+    // The bells' steps, for their outputs in the pickup's part.
     struct BellOut {
         F tine;
         F thump;
-        F bells;  // the bells' sum, or where they are paired:
-        typename PairedBells<V, kPairedBells>::Step pairedStep;  // their step, for their output
+        typename PairedBells<V, kPairedBells>::Step pairedStep;  // both, where paired
+        D u1[H];                                                 // else each
+        D u2[H];
     };
 
     // hammer, thump and tine
@@ -634,7 +648,9 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
 
     // bells → buffers 2 and 3, read by the pickup as their sum
     auto bellsPart = [&](const DamperOut& p) __attribute__((always_inline))->BellOut {
-        F bells = zero;
+        BellOut o;
+        o.tine = p.tine;
+        o.thump = p.thump;
         if constexpr (Bells) {
             D xbd[H];
             if constexpr (Damper) {
@@ -647,19 +663,17 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
             // driven by the pulse or the damper
             constexpr std::bool_constant<Pulse || Damper> driven;
             if constexpr (kPairedBells) {
-                return {p.tine, p.thump, zero, paired.template step<driven>(xbd[0])};
+                o.pairedStep = paired.template step<driven>(xbd[0]);
             } else {
-                F bell1, bell2;
-                ring(1, xbd, bell1, driven);
-                ring(2, xbd, bell2, driven);
-                bells = bell1 + bell2;
+                advance(1, xbd, o.u1, driven);
+                advance(2, xbd, o.u2, driven);
             }
         }
-        return {p.tine, p.thump, bells, typename PairedBells<V, kPairedBells>::Step{}};
+        return o;
     };
 
-    // pickup → buffer 5, in two parts: the nonlinearity's y (and the paired bells' output, from
-    // their step in the part before), then its sum with the bells; without bells the last term is
+    // pickup → buffer 5, in two parts: the nonlinearity's y (and the bells' output, from their
+    // steps in the part before), then its sum with the bells; without bells the last term is
     // (0 + 0)·y, which adds nothing
     struct PickupOut {
         F y;
@@ -667,11 +681,13 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     };
     auto pickupPart = [&](const BellOut& p) __attribute__((always_inline))->PickupOut {
         const F px = p.tine + p.thump + offset;
+        F bells = zero;
         if constexpr (kPairedBells) {
-            return {1.0f / (1.0f + px * px), paired.output(p.pairedStep)};
-        } else {
-            return {1.0f / (1.0f + px * px), p.bells};
+            bells = paired.output(p.pairedStep);
+        } else if constexpr (Bells) {
+            bells = output(1, p.u1) + output(2, p.u2);
         }
+        return {1.0f / (1.0f + px * px), bells};
     };
     auto pickedPart = [&](const PickupOut& p) __attribute__((always_inline))->F {
         F picked = p.y + bias;
