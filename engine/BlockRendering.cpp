@@ -8,6 +8,7 @@
 // slices stay what they are, as each key's counts and clocks advance slice by slice.
 
 #include <algorithm>
+#include <bit>
 
 #include "ChorusUnit.h"
 #include "EffectsChain.h"
@@ -86,7 +87,30 @@ bool PianoCore::soundsWithin(int frames) const noexcept {
     if (nextEventIn() < frames) {
         return true;
     }
-    return std::any_of(keys.begin(), keys.end(), [](const auto& key) { return key->isActive(); });
+    for (size_t w = 0; w < struckKeys.size(); ++w) {
+        for (uint64_t bits = struckKeys[w]; bits != 0; bits &= bits - 1) {
+            if (keys[w * 64 + static_cast<size_t>(std::countr_zero(bits))]->isActive()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+int PianoCore::activeKeys(KeyVoice* (&list)[kKeyCount]) noexcept {
+    int count = 0;
+    for (size_t w = 0; w < struckKeys.size(); ++w) {
+        for (uint64_t bits = struckKeys[w]; bits != 0; bits &= bits - 1) {
+            const int bit = std::countr_zero(bits);
+            KeyVoice* key = keys[w * 64 + static_cast<size_t>(bit)].get();
+            if (key->isActive()) {
+                list[count++] = key;
+            } else {
+                struckKeys[w] &= ~(uint64_t{1} << bit);
+            }
+        }
+    }
+    return count;
 }
 
 void PianoCore::renderSlice(const ChannelBuffers& slice, const Equalising* block) noexcept {
@@ -174,15 +198,16 @@ bool PianoCore::equalisesInKernel(const ChannelBuffers& slice) const noexcept {
 }
 
 int PianoCore::equalisedGroup(KeyVoice* (&group)[FusedVoiceKernel::kMostEqualised]) noexcept {
-    int count = 0;
-    for (auto& key : keys) {
-        if (!key->isActive()) {
-            continue;
-        }
-        if (count == FusedVoiceKernel::kMostEqualised || !FusedVoiceKernel::handles(*key)) {
+    KeyVoice* active[kKeyCount];
+    const int count = activeKeys(active);
+    if (count > FusedVoiceKernel::kMostEqualised) {
+        return -1;
+    }
+    for (int k = 0; k < count; ++k) {
+        if (!FusedVoiceKernel::handles(*active[k])) {
             return -1;
         }
-        group[count++] = key.get();
+        group[k] = active[k];
     }
     return count;
 }
@@ -261,11 +286,11 @@ bool PianoCore::renderCarried(const Equalising& block, int base) noexcept {
 void PianoCore::renderKeys(int frames, int offset) noexcept {
     context.frameCount = frames;
     float* const outputs[2] = {outLeft + offset, outRight != nullptr ? outRight + offset : nullptr};
+    KeyVoice* active[kKeyCount];
+    const int activeCount = activeKeys(active);
     if (referenceVoices) {
-        for (auto& key : keys) {
-            if (key->isActive()) {
-                key->renderComponents(outputChannels, outputs, 1);
-            }
+        for (int k = 0; k < activeCount; ++k) {
+            active[k]->renderComponents(outputChannels, outputs, 1);
         }
         return;
     }
@@ -279,16 +304,14 @@ void PianoCore::renderKeys(int frames, int offset) noexcept {
             count = 0;
         }
     };
-    for (auto& key : keys) {
-        if (!key->isActive()) {
-            continue;
-        }
+    for (int k = 0; k < activeCount; ++k) {
+        KeyVoice* key = active[k];
         if (!FusedVoiceKernel::handles(*key)) {
             flush();
             key->renderComponents(outputChannels, outputs, 1);
             continue;
         }
-        group[count++] = key.get();
+        group[count++] = key;
         if (count == FusedVoiceKernel::kLanes) {
             flush();
         }

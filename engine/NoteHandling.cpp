@@ -159,6 +159,8 @@ void PianoCore::noteOn(int note, int velocity, float detuneFactor) noexcept {
     }
     key.setVelocity(static_cast<float>(v) * kVelocityScale);
     key.trigger();
+    const size_t index = n - kLowestNote;
+    struckKeys[index / 64] |= uint64_t{1} << (index % 64);
     voiceCount += 1;
 
     for (auto& k : keys) {

@@ -163,6 +163,9 @@ private:
     // falls within them and every active key carries across the first; false, having rendered
     // nothing, elsewhere.
     bool renderCarried(const Equalising& block, int base) noexcept;
+    // The active keys in key order, into `list`; answers their count. Keys found silent leave
+    // struckKeys.
+    int activeKeys(KeyVoice* (&list)[kKeyCount]) noexcept;
 
     RenderContext context;
     int inputChannels = 0;
@@ -175,6 +178,10 @@ private:
     int position = 0;
     bool sustainOn = false;
     std::array<std::unique_ptr<KeyVoice>, kKeyCount> keys;
+    // One bit a key (key k in word k / 64), set when the key is struck and cleared when a render
+    // finds it silent. A key becomes active only when struck, so every active key's bit is set,
+    // and the renders look at these keys alone.
+    std::array<uint64_t, 2> struckKeys{};
     float sampleRateGiven = 0.0f;
     std::array<NoteState, 128> noteStates{};
     std::array<BreakpointCurve, 22> curves{};
