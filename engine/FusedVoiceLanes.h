@@ -553,8 +553,9 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
     // A sample's way through the voice, in seven parts. A step of the loop runs part j for sample
     // i - j: the parts of one step do not wait on each other, and each part still takes its
     // samples in order, so every lane computes what it computed sample by sample. The parts are
-    // cut where a step would otherwise wait long on itself (the pickup's division, the
-    // equaliser's stages after the output high-pass).
+    // cut where a step would otherwise wait long on itself: the bells' outputs are formed a part
+    // after their steps, beside the pickup's division; the pickup's sum with the bells is a part
+    // of its own, and so is the emit (the mix and the equaliser) after the output high-pass.
     struct TineOut {
         F x;      // the hammer pulse
         F thump;  // the thump low-pass
@@ -646,7 +647,7 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
         return d;
     };
 
-    // bells → buffers 2 and 3, read by the pickup as their sum
+    // bells → buffers 2 and 3: their steps, whose outputs the pickup's part forms and sums
     auto bellsPart = [&](const DamperOut& p) __attribute__((always_inline))->BellOut {
         BellOut o;
         o.tine = p.tine;
@@ -715,8 +716,8 @@ void runFusedLanes(FusedVoiceLanes<L>& s, int n, float* ys) noexcept {
 
     // One step, at: part j takes sample at - j, which in the steps where the pipeline fills or
     // drains may lie outside the slice. The later parts go first, each taking what the part
-    // before it passed on at the step before.
-    // The last part emits sample at - 6: stores it, or mixes it and steps the equaliser.
+    // before it passed on at the step before. The last part emits sample at - 6: stores it, or
+    // mixes it and steps the equaliser.
     constexpr int kParts = 7;
     TineOut tined{};
     DamperOut damped{};
