@@ -83,18 +83,12 @@ int64_t PianoCore::nextEventIn() const noexcept {
     return t == EventQueue::kNoEvent ? INT64_MAX : int64_t{t} - position;
 }
 
-bool PianoCore::soundsWithin(int frames) const noexcept {
+bool PianoCore::soundsWithin(int frames) noexcept {
     if (nextEventIn() < frames) {
         return true;
     }
-    for (size_t w = 0; w < struckKeys.size(); ++w) {
-        for (uint64_t bits = struckKeys[w]; bits != 0; bits &= bits - 1) {
-            if (keys[w * 64 + static_cast<size_t>(std::countr_zero(bits))]->isActive()) {
-                return true;
-            }
-        }
-    }
-    return false;
+    KeyVoice* active[kKeyCount];
+    return activeKeys(active) > 0;
 }
 
 int PianoCore::activeKeys(KeyVoice* (&list)[kKeyCount]) noexcept {

@@ -140,7 +140,7 @@ private:
     // INT64_MAX for none.
     int64_t nextEventIn() const noexcept;
     // Whether a key sounds or an event comes within the next frames.
-    bool soundsWithin(int frames) const noexcept;
+    bool soundsWithin(int frames) noexcept;
     // A slice; `block`, where given, is the equaliser its host block's slices share (the slice
     // runs no equaliser of its own then).
     void renderSlice(const ChannelBuffers& slice, const Equalising* block = nullptr) noexcept;
